@@ -1,0 +1,108 @@
+#include "fileops/file_operations.h"
+
+#include <string>
+
+namespace vantrel::fileops {
+namespace {
+
+using platform::Answer;
+using platform::kYesNoQuestion;
+
+constexpr const char* kSureTitle = "Sure!";
+constexpr const char* kDeleteTitle = "File Delete!";
+
+bool AskYes(app::Form2& f, const std::string& prompt, const std::string& title) {
+  return f.services.dialogs.MessageBox(prompt, kYesNoQuestion, title) == Answer::Yes;
+}
+
+std::string Join(std::string_view folder, std::string_view name, platform::PathStyle style) {
+  return platform::PlainJoin(FolderOf(folder, style), name, style);
+}
+
+// The new folder goes inside the source folder: one separator between the folder and the typed
+// text, none added where either side already has one.
+std::string NewFolderPath(const std::string& folder, const std::string& typed,
+                          platform::PathStyle style) {
+  const bool folder_ends = !folder.empty() && folder.back() == style.separator;
+  const bool typed_starts = !typed.empty() && typed.front() == style.separator;
+  if (folder_ends || typed_starts) return folder + typed;
+  return folder + style.separator + typed;
+}
+
+}  // namespace
+
+std::string FolderOf(std::string_view folder, platform::PathStyle style) {
+  if (!folder.empty() && folder.back() == style.separator) folder.remove_suffix(1);
+  return std::string(folder);
+}
+
+std::string SourceFilePath(const app::Form2& f) {
+  return Join(f.File1.Path(), f.File1.FileName(), f.services.paths);
+}
+
+std::string DestinationFilePath(const app::Form2& f) {
+  return Join(f.Dir2.Path(), f.File1.FileName(), f.services.paths);
+}
+
+void Command8_Click(app::Form2& f) {
+  const std::string source = SourceFilePath(f);
+  const std::string destination = DestinationFilePath(f);
+  if (AskYes(f, "Are you sure copying from " + source + " to " + destination, kSureTitle)) {
+    f.services.files.CopyFile(source, destination);
+  }
+  f.File2.Refresh();
+}
+
+void Command7_Click(app::Form2& f) {
+  const std::string source = SourceFilePath(f);
+  const std::string destination = DestinationFilePath(f);
+  bool copied = false;
+  if (AskYes(f, "Are you sure moving from " + source + " to " + destination, kSureTitle)) {
+    copied = !f.services.files.CopyFile(source, destination);
+  }
+  f.File2.Refresh();
+  // A move is a copy and then a delete: the source goes only once its copy is complete.
+  if (copied) f.services.files.DeleteFile(source);
+  f.File1.Refresh();
+}
+
+void Command3_Click(app::Form2& f) {
+  const std::string name = f.File1.FileName();
+  const std::string path = SourceFilePath(f);
+  if (!AskYes(f, "Are you sure to delete " + name, kDeleteTitle)) return;
+  f.services.files.DeleteFile(path);
+  f.File1.Refresh();
+  f.File2.Refresh();
+}
+
+void Command1_Click(app::Form2& f) {
+  const std::string typed = f.services.dialogs.InputBox("enter the new folder name");
+  if (!typed.empty()) {
+    f.services.files.MakeFolder(NewFolderPath(f.Dir1.Path(), typed, f.services.paths));
+  }
+  f.Dir1.Refresh();
+  f.Dir2.Refresh();
+}
+
+void File1_MouseMove(app::Form2& f, const platform::EventArgs& args) {
+  if (args.button != platform::kLeftButton) return;
+  const std::string icon_path =
+      platform::PlainJoin(f.services.program.Folder(), "grab.ico", f.services.paths);
+  // An icon that cannot be loaded leaves the list's current drag icon in place.
+  if (auto icon = f.services.windows.LoadPicture(icon_path)) f.File1.SetDragIcon(std::move(icon));
+  f.File1.Drag(platform::DragAction::Begin);
+}
+
+void Dir2_DragDrop(app::Form2& f, const platform::EventArgs&) {
+  const std::string name = f.File1.FileName();
+  const std::string source = SourceFilePath(f);
+  const std::string destination = DestinationFilePath(f);
+  if (AskYes(f, "Are you sure copying " + name + "from " + source + " to " + destination,
+             kSureTitle)) {
+    f.services.files.CopyFile(source, destination);
+    f.File1.Drag(platform::DragAction::End);
+  }
+  f.File2.Refresh();
+}
+
+}  // namespace vantrel::fileops

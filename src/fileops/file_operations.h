@@ -1,0 +1,27 @@
+// Turning the pane selections into paths, and copy, move, drag-and-drop copy, delete and new
+// folder with their confirmations.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/form2.h"
+#include "platform/events.h"
+
+namespace vantrel::fileops {
+
+// The folder text with one trailing separator removed, if it has one.
+std::string FolderOf(std::string_view folder, platform::PathStyle style);
+// File1's folder, a separator, File1's selected name.
+std::string SourceFilePath(const app::Form2& f);
+// Dir2's open folder, a separator, File1's selected name.
+std::string DestinationFilePath(const app::Form2& f);
+
+void Command8_Click(app::Form2& f);  // copy
+void Command7_Click(app::Form2& f);  // move
+void Command3_Click(app::Form2& f);  // delete
+void Command1_Click(app::Form2& f);  // new folder
+void File1_MouseMove(app::Form2& f, const platform::EventArgs& args);
+void Dir2_DragDrop(app::Form2& f, const platform::EventArgs& args);
+
+}  // namespace vantrel::fileops
