@@ -17,7 +17,7 @@ struct EventArgs {
   std::int16_t shift = 0;   // shift keys held
   float x = 0;              // pointer position in twips, relative to the control
   float y = 0;
-  std::string_view source;  // the control being dragged (DragDrop)
+  std::string_view source{};  // the control being dragged (DragDrop)
 };
 
 // The window's own events (Load) are raised with this control name.

@@ -57,6 +57,8 @@ class RecordingFileSystem : public platform::FileSystem {
   std::vector<std::string> exists_queries;
   // Lengths to report instead of asking the disk (for sizes no test should write).
   std::map<std::string, std::uint64_t> length_overrides;
+  // Paths to report as existing files, such as fixed paths of another system.
+  std::set<std::string> existing;
 
  private:
   std::unique_ptr<platform::FileSystem> real_;
