@@ -1,6 +1,7 @@
 // The main window's design: every control with its place, size, tab order and looks, and the
 // menu bar. Both front ends build the window from this table.
 #include <array>
+#include <utility>
 
 #include "app/form2.h"
 
@@ -57,6 +58,22 @@ ControlDescription Button(std::string_view name, std::string_view caption, platf
           .tooltip = tooltip};
 }
 
+// Names that tell a screen reader what a list or label is; buttons and frames use their captions.
+constexpr std::string_view AccessibleName(std::string_view control) {
+  constexpr std::pair<std::string_view, std::string_view> kNames[] = {
+      {"Drive1", "Source drive"},      {"Dir1", "Source folders"},
+      {"File1", "Source files"},       {"Label4", "Source folder name"},
+      {"Label1", "File name"},         {"Label2", "File size"},
+      {"Drive2", "Destination drive"}, {"Dir2", "Destination folders"},
+      {"File2", "Destination files"},  {"Label6", "Destination folder name"},
+      {"File3", "Programs"},           {"Label5", "Program to run"},
+  };
+  for (const auto& [name, text] : kNames) {
+    if (name == control) return text;
+  }
+  return {};
+}
+
 const std::array kControls = [] {
   std::array controls{
       Frame("Frame1", "Source", {0, 120, 3255, 6495}, 0),
@@ -89,6 +106,7 @@ const std::array kControls = [] {
       Button("Command5", "Run", {6360, 6120, 1215, 495}, 15, "Run the selected program"),
   };
   for (auto& c : controls) {
+    c.accessible_name = AccessibleName(c.name);
     if (c.name == "Label1") {
       c.text_colour = kRed;
       c.font = kFileNameFont;

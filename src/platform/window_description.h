@@ -51,6 +51,7 @@ struct ControlDescription {
   int tab_index = kNoTab;
   std::string_view caption{};
   std::string_view tooltip{};
+  std::string_view accessible_name{};  // what screen readers call it; the caption when empty
   std::optional<Font> font{};
   std::optional<Colour> text_colour{};  // lines: the line's colour
   std::string_view pattern{};           // file lists: ";"-separated wildcards
