@@ -1,0 +1,40 @@
+// Which drive holds a folder, and the folder last opened on each drive during this run. A folder
+// list given a drive's text opens that drive's current folder, as a process keeps one current
+// folder per drive: at first the drive's root, or the working folder for the drive holding it.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/native.h"
+#include "platform/paths.h"
+
+namespace vantrel::platform {
+
+class DriveMemory {
+ public:
+  DriveMemory(std::vector<DriveInfo> drives, const std::string& working_folder, PathStyle style);
+
+  const std::vector<DriveInfo>& Drives() const { return drives_; }
+
+  // The index of the drive holding the folder: the longest root that the folder starts with,
+  // ending at a separator. Nullopt when no drive holds it.
+  std::optional<std::size_t> DriveOf(std::string_view folder) const;
+  // The current folder of the drive with this text (the folder last opened there, or its root);
+  // nullopt when the text names no drive.
+  std::optional<std::string> CurrentFolderOfDrive(std::string_view drive_text) const;
+  // Records the folder as its drive's current folder; a folder on no known drive is ignored.
+  void Remember(const std::string& folder);
+
+ private:
+  bool HoldsFolder(const std::string& root, std::string_view folder) const;
+
+  std::vector<DriveInfo> drives_;
+  std::vector<std::string> current_;  // one per drive, empty until a folder was opened there
+  PathStyle style_;
+};
+
+}  // namespace vantrel::platform

@@ -1,0 +1,59 @@
+#include "platform/qt/button.h"
+
+#include <QFontMetrics>
+#include <QRegularExpression>
+#include <algorithm>
+#include <string>
+
+#include "platform/qt/qt_text.h"
+
+namespace vantrel::platform::qt {
+
+namespace {
+
+// Room the style keeps around a button's text.
+constexpr int kTextMargin = 8;
+
+int TextWidth(const QFontMetrics& metrics, QString text) {
+  text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+  return metrics.horizontalAdvance(text);
+}
+
+// A caption too wide for its button breaks at the space that best balances two lines, when the
+// button is tall enough for them, as captions of classic command buttons wrap.
+QString FitCaption(const QString& caption, const QFontMetrics& metrics, QSize size) {
+  const int room = size.width() - kTextMargin;
+  if (TextWidth(metrics, caption) <= room || size.height() < 2 * metrics.lineSpacing()) {
+    return caption;
+  }
+  QString best = caption;
+  int best_width = TextWidth(metrics, caption);
+  for (qsizetype at = caption.indexOf(' '); at >= 0; at = caption.indexOf(' ', at + 1)) {
+    const int width =
+        std::max(TextWidth(metrics, caption.left(at)), TextWidth(metrics, caption.mid(at + 1)));
+    if (width < best_width) {
+      best_width = width;
+      best = caption.left(at) + '\n' + caption.mid(at + 1);
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+QtButton::QtButton(const ControlDescription& description, QWidget* parent, EventSink& events)
+    : QtControl(description), button_(new QPushButton(ToDisplay(description.caption), parent)) {
+  // The window decides which button, if any, Enter and Escape press.
+  button_->setAutoDefault(false);
+  button_->setDefault(false);
+  QObject::connect(
+      button_, &QPushButton::clicked, button_,
+      [&events, name = std::string(description.name)] { events.Raise(name, Event::Click, {}); });
+}
+
+void QtButton::Load() {
+  button_->setText(
+      FitCaption(ToDisplay(description().caption), button_->fontMetrics(), button_->size()));
+}
+
+}  // namespace vantrel::platform::qt

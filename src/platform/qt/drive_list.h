@@ -1,0 +1,30 @@
+// A drive list: the drives a user would browse. Picking another drive raises Change.
+#pragma once
+
+#include <QComboBox>
+#include <string>
+
+#include "platform/controls.h"
+#include "platform/qt/qt_control.h"
+
+namespace vantrel::platform::qt {
+
+class QtDriveList final : public QtControl, public DriveList {
+ public:
+  QtDriveList(const ControlDescription& description, QWidget* parent, ControlContext context);
+
+  QWidget* widget() const override { return combo_; }
+  // Shows the drive holding the working folder; raises nothing.
+  void Load() override;
+
+  std::string Drive() const override;
+
+ private:
+  void Picked(int index);
+
+  QComboBox* combo_;
+  ControlContext context_;
+  int shown_ = -1;  // the drive shown before the user's pick
+};
+
+}  // namespace vantrel::platform::qt

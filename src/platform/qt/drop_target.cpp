@@ -1,0 +1,52 @@
+#include "platform/qt/drop_target.h"
+
+#include <QAbstractScrollArea>
+#include <QDropEvent>
+#include <QTimer>
+#include <string>
+
+#include "platform/qt/drag_data.h"
+#include "platform/qt/event_filter.h"
+#include "platform/qt/geometry.h"
+
+namespace vantrel::platform::qt {
+
+namespace {
+
+bool IsDragEvent(QEvent::Type type) {
+  return type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop ||
+         type == QEvent::DragLeave;
+}
+
+}  // namespace
+
+void AcceptControlDrops(const QtControl& control, EventSink& events) {
+  if (!events.Handles(control.name(), Event::DragDrop)) return;
+  QWidget* widget = control.widget();
+  auto* area = qobject_cast<QAbstractScrollArea*>(widget);
+  QWidget* surface = area != nullptr ? area->viewport() : widget;
+  surface->setAcceptDrops(true);
+  InstallEventFilter(surface, [&events, surface, widget,
+                               name = std::string(control.name())](QEvent* event) {
+    if (!IsDragEvent(event->type())) return false;
+    if (event->type() == QEvent::DragLeave) return true;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const auto source = DraggedControl(drop->mimeData());
+    if (!source) {
+      drop->ignore();
+      return true;
+    }
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (event->type() != QEvent::Drop) return true;
+    const QPoint at = surface->mapTo(widget, drop->position().toPoint());
+    // The handler runs once the drag has finished, not inside it.
+    QTimer::singleShot(0, surface,
+                       [&events, name, source = *source, x = ToTwips(at.x()), y = ToTwips(at.y())] {
+                         events.Raise(name, Event::DragDrop, {.x = x, .y = y, .source = source});
+                       });
+    return true;
+  });
+}
+
+}  // namespace vantrel::platform::qt

@@ -1,0 +1,112 @@
+#include "platform/qt/file_list.h"
+
+#include <QDrag>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+#include <utility>
+
+#include "platform/listing.h"
+#include "platform/qt/drag_data.h"
+#include "platform/qt/qt_picture.h"
+
+namespace vantrel::platform::qt {
+
+FileView::FileView(QWidget* parent, std::function<void()> picked)
+    : QListView(parent), picked_(std::move(picked)) {
+  setUniformItemSizes(true);
+  setEditTriggers(NoEditTriggers);
+  setSelectionMode(SingleSelection);
+}
+
+void FileView::mousePressEvent(QMouseEvent* event) {
+  // Only the left button selects, as in a classic list box.
+  if (event->button() != Qt::LeftButton) {
+    event->accept();
+    return;
+  }
+  QListView::mousePressEvent(event);
+  if (indexAt(event->position().toPoint()).isValid()) picked_();
+}
+
+void FileView::keyPressEvent(QKeyEvent* event) {
+  const QModelIndex before = currentIndex();
+  QListView::keyPressEvent(event);
+  if (currentIndex().isValid() && currentIndex() != before) picked_();
+}
+
+QtFileList::QtFileList(const ControlDescription& description, QWidget* parent,
+                       ControlContext context)
+    : QtControl(description),
+      view_(new FileView(parent, [this] { context_.events.Raise(name(), Event::Click, {}); })),
+      model_(new FileListModel(view_)),
+      context_(context),
+      drag_icon_(context.front_end.built_in_drag_icon) {
+  view_->setModel(model_);
+  QObject::connect(view_, &QListView::doubleClicked, view_, [this](const QModelIndex& index) {
+    if (index.isValid() && context_.events.Handles(name(), Event::DblClick))
+      context_.events.Raise(name(), Event::DblClick, {});
+  });
+}
+
+void QtFileList::Load() {
+  SetPath(context_.front_end.working_folder);
+}
+
+void QtFileList::SetPath(const std::string& path) {
+  path_ = NormalizeFolder(path, kNativePaths);
+  List();
+}
+
+std::string QtFileList::FileName() const {
+  const QModelIndexList selected = view_->selectionModel()->selectedIndexes();
+  if (selected.isEmpty()) return {};
+  return model_->Names()[static_cast<std::size_t>(selected.front().row())];
+}
+
+void QtFileList::Refresh() {
+  const std::string selected = FileName();
+  List();
+  const int row = selected.empty() ? -1 : model_->RowOf(selected);
+  if (row >= 0) view_->setCurrentIndex(model_->index(row));
+}
+
+void QtFileList::List() {
+  // Execute bits cost a stat per file, so only a list that shows programs asks for them.
+  const bool programs = description().lists_programs;
+  const auto entries = ReadFolder(path_, programs);
+  model_->SetNames(entries ? FileListNames(*entries, description().pattern, programs)
+                           : std::vector<std::string>{});
+}
+
+void QtFileList::SetDragIcon(PicturePtr icon) {
+  const auto* picture = dynamic_cast<const QtPicture*>(icon.get());
+  if (picture != nullptr && !picture->pixmap().isNull()) drag_icon_ = picture->pixmap();
+}
+
+void QtFileList::Drag(DragAction action) {
+  if (action == DragAction::Begin) {
+    if (drag_ != DragState::Idle) return;
+    // The drag runs its own event loop: start it after the handler that asked for it returns.
+    drag_ = DragState::Pending;
+    QTimer::singleShot(0, view_, [this] { RunDrag(); });
+  } else if (drag_ == DragState::Pending) {
+    drag_ = DragState::Idle;
+  } else if (drag_ == DragState::Running) {
+    QDrag::cancel();
+  }
+}
+
+void QtFileList::RunDrag() {
+  if (drag_ != DragState::Pending) return;
+  drag_ = DragState::Running;
+  auto* drag = new QDrag(view_);
+  drag->setMimeData(MakeDragData(std::string(name())).release());
+  drag->setPixmap(drag_icon_);
+  drag->setHotSpot(QPoint(drag_icon_.width() / 2, drag_icon_.height() / 2));
+  context_.front_end.run_drag(*drag);
+  drag->deleteLater();
+  drag_ = DragState::Idle;
+}
+
+}  // namespace vantrel::platform::qt

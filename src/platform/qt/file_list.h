@@ -1,0 +1,64 @@
+// A file list: the regular files of its folder that match its pattern. Pressing the left button
+// on a name (or moving to it with the keys) selects it and raises Click; a double click raises
+// DblClick. The list can start a drag of itself, showing its drag icon.
+#pragma once
+
+#include <QListView>
+#include <QPixmap>
+#include <functional>
+#include <string>
+
+#include "platform/controls.h"
+#include "platform/qt/file_list_model.h"
+#include "platform/qt/qt_control.h"
+
+namespace vantrel::platform::qt {
+
+// A list view that reports the user's own selections, by mouse or keys.
+class FileView final : public QListView {
+ public:
+  FileView(QWidget* parent, std::function<void()> picked);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  std::function<void()> picked_;
+};
+
+class QtFileList final : public QtControl, public FileList {
+ public:
+  QtFileList(const ControlDescription& description, QWidget* parent, ControlContext context);
+
+  QWidget* widget() const override { return view_; }
+  QListView* view() const { return view_; }
+  // Lists the working folder; raises nothing.
+  void Load() override;
+  bool Dragging() const override { return drag_ != DragState::Idle; }
+
+  std::string Path() const override { return path_; }
+  void SetPath(const std::string& path) override;
+  std::string FileName() const override;
+  void Refresh() override;
+  // A null picture leaves the current drag icon.
+  void SetDragIcon(PicturePtr icon) override;
+  // Begin starts the drag once the current event has been handled; End drops a drag that has
+  // not started yet or cancels a running one.
+  void Drag(DragAction action) override;
+
+ private:
+  enum class DragState { Idle, Pending, Running };
+
+  void List();
+  void RunDrag();
+
+  FileView* view_;
+  FileListModel* model_;
+  ControlContext context_;
+  std::string path_;
+  QPixmap drag_icon_;
+  DragState drag_ = DragState::Idle;
+};
+
+}  // namespace vantrel::platform::qt

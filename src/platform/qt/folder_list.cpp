@@ -1,0 +1,93 @@
+#include "platform/qt/folder_list.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <utility>
+
+#include "platform/qt/geometry.h"
+
+namespace vantrel::platform::qt {
+
+namespace {
+constexpr Twips kIndent = 180;
+}
+
+FolderView::FolderView(QWidget* parent, std::function<void(int row)> open)
+    : QListView(parent), open_(std::move(open)) {
+  setUniformItemSizes(true);
+  setEditTriggers(NoEditTriggers);
+  setSelectionMode(SingleSelection);
+}
+
+void FolderView::mouseDoubleClickEvent(QMouseEvent* event) {
+  const QModelIndex index = indexAt(event->position().toPoint());
+  if (event->button() != Qt::LeftButton || !index.isValid()) {
+    QListView::mouseDoubleClickEvent(event);
+    return;
+  }
+  event->accept();
+  open_(index.row());
+}
+
+void FolderView::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (!enter || !currentIndex().isValid()) {
+    QListView::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  open_(currentIndex().row());
+}
+
+QtFolderList::QtFolderList(const ControlDescription& description, QWidget* parent,
+                           ControlContext context)
+    : QtControl(description),
+      view_(new FolderView(
+          parent,
+          [this](int row) { OpenAndNotify(model_->Rows()[static_cast<std::size_t>(row)].path); })),
+      model_(new FolderListModel(view_)),
+      context_(context) {
+  view_->setModel(model_);
+  view_->setItemDelegate(new IndentDelegate(ToPixels(kIndent), view_));
+}
+
+void QtFolderList::Load() {
+  if (!Open(context_.front_end.working_folder)) {
+    open_ = context_.front_end.working_folder;
+    ShowRows(FolderListRows(open_, {}, kNativePaths));
+  }
+}
+
+void QtFolderList::SetPath(const std::string& path) {
+  const auto drive_folder = context_.front_end.drives.CurrentFolderOfDrive(path);
+  OpenAndNotify(drive_folder ? *drive_folder : path);
+}
+
+void QtFolderList::Refresh() {
+  // A folder that has gone or cannot be read any more shows with no subfolders.
+  auto entries = ReadFolder(open_, false);
+  ShowRows(FolderListRows(open_, entries ? *entries : std::vector<FolderEntry>{}, kNativePaths));
+}
+
+bool QtFolderList::Open(const std::string& folder) {
+  std::string normal = NormalizeFolder(folder, kNativePaths);
+  auto entries = ReadFolder(normal, false);
+  if (!entries) return false;
+  open_ = std::move(normal);
+  ShowRows(FolderListRows(open_, *entries, kNativePaths));
+  context_.front_end.drives.Remember(open_);
+  return true;
+}
+
+void QtFolderList::OpenAndNotify(std::string folder) {
+  const std::string before = open_;
+  if (Open(folder) && open_ != before) context_.events.Raise(name(), Event::Change, {});
+}
+
+void QtFolderList::ShowRows(std::vector<FolderRow> rows) {
+  model_->SetRows(std::move(rows));
+  const int open = model_->OpenRow();
+  if (open >= 0) view_->setCurrentIndex(model_->index(open));
+}
+
+}  // namespace vantrel::platform::qt

@@ -1,0 +1,59 @@
+#include "platform/qt/folder_list_model.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <utility>
+
+#include "platform/qt/qt_text.h"
+
+namespace vantrel::platform::qt {
+
+FolderListModel::FolderListModel(QObject* parent)
+    : QAbstractListModel(parent),
+      open_icon_(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon)),
+      closed_icon_(QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon)) {}
+
+void FolderListModel::SetRows(std::vector<FolderRow> rows) {
+  beginResetModel();
+  rows_ = std::move(rows);
+  const int open = OpenRow();
+  open_depth_ = open < 0 ? 0 : rows_[static_cast<std::size_t>(open)].depth;
+  endResetModel();
+}
+
+int FolderListModel::OpenRow() const {
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (rows_[i].is_open) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int FolderListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+QVariant FolderListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount({})) return {};
+  const FolderRow& row = rows_[static_cast<std::size_t>(index.row())];
+  switch (role) {
+    case Qt::DisplayRole:
+      return ToDisplay(row.label);
+    case Qt::DecorationRole:
+      // Closed folders are the subfolders, one level below the open folder.
+      return row.depth > open_depth_ ? closed_icon_ : open_icon_;
+    case kDepthRole:
+      return row.depth;
+    default:
+      return {};
+  }
+}
+
+void IndentDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) const {
+  QStyleOptionViewItem moved(option);
+  moved.rect.setLeft(option.rect.left() +
+                     indent_ * index.data(FolderListModel::kDepthRole).toInt());
+  QStyledItemDelegate::paint(painter, moved, index);
+}
+
+}  // namespace vantrel::platform::qt

@@ -1,0 +1,12 @@
+#include "platform/qt/frame.h"
+
+#include "platform/qt/qt_text.h"
+
+namespace vantrel::platform::qt {
+
+QtFrame::QtFrame(const ControlDescription& description, QWidget* parent)
+    : QtControl(description), box_(new QGroupBox(ToDisplay(description.caption), parent)) {
+  box_->setFocusPolicy(Qt::NoFocus);
+}
+
+}  // namespace vantrel::platform::qt

@@ -1,0 +1,31 @@
+// What every window of one window system shares: the drives and their current folders, the
+// folder the lists start in, how drags run, and whether the program has ended.
+#pragma once
+
+#include <QPixmap>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/drive_memory.h"
+
+class QDrag;
+
+namespace vantrel::platform::qt {
+
+class QtWindow;
+
+struct FrontEndContext {
+  DriveMemory drives;
+  std::string working_folder;
+  // Runs a drag to its end (QDrag::exec); the drag object is deleted afterwards by its caller.
+  std::function<void(QDrag&)> run_drag{};
+  // The drag icon a file list starts with.
+  QPixmap built_in_drag_icon{};
+  // Every window that exists, for the end of the program.
+  std::vector<QtWindow*> windows{};
+  // Set by EndProgram: from then on no event reaches a handler.
+  bool ended = false;
+};
+
+}  // namespace vantrel::platform::qt

@@ -1,0 +1,13 @@
+// The system clipboard through Qt.
+#pragma once
+
+#include "platform/clipboard.h"
+
+namespace vantrel::platform::qt {
+
+class QtClipboard final : public Clipboard {
+ public:
+  bool Clear() override;
+};
+
+}  // namespace vantrel::platform::qt

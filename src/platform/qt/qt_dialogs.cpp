@@ -1,0 +1,81 @@
+#include "platform/qt/qt_dialogs.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "platform/qt/qt_text.h"
+
+namespace vantrel::platform::qt {
+
+namespace {
+
+constexpr int kButtonsMask = 0x0F;
+constexpr int kIconMask = 0xF0;
+constexpr int kCritical = 16;
+constexpr int kExclamation = 48;
+constexpr int kInformation = 64;
+
+QMessageBox::Icon IconOf(int style) {
+  switch (style & kIconMask) {
+    case kCritical:
+      return QMessageBox::Critical;
+    case kQuestion:
+      return QMessageBox::Question;
+    case kExclamation:
+      return QMessageBox::Warning;
+    case kInformation:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
+  }
+}
+
+void AddButtons(QMessageBox& box, int style) {
+  if ((style & kButtonsMask) == kYesNo) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+  } else {
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+  }
+}
+
+Answer AnswerOf(int button) {
+  switch (button) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    case QMessageBox::Ok:
+      return Answer::Ok;
+    default:
+      return Answer::Closed;
+  }
+}
+
+}  // namespace
+
+Answer QtDialogs::MessageBox(const std::string& prompt, int style, const std::string& title) {
+  QMessageBox box(QApplication::activeWindow());
+  box.setWindowTitle(ToDisplay(title.empty() ? application_title_ : title));
+  box.setTextFormat(Qt::PlainText);
+  box.setText(ToDisplay(prompt));
+  box.setIcon(IconOf(style));
+  AddButtons(box, style);
+  return AnswerOf(box.exec());
+}
+
+std::string QtDialogs::InputBox(const std::string& prompt) {
+  QInputDialog box(QApplication::activeWindow());
+  box.setWindowTitle(ToDisplay(application_title_));
+  box.setLabelText(ToDisplay(prompt));
+  box.setInputMode(QInputDialog::TextInput);
+  box.setTextValue({});
+  if (box.exec() != QDialog::Accepted) return {};
+  return FromTyped(box.textValue());
+}
+
+}  // namespace vantrel::platform::qt

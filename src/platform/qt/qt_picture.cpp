@@ -1,0 +1,51 @@
+#include "platform/qt/qt_picture.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <memory>
+
+namespace vantrel::platform::qt {
+
+namespace {
+
+// Icons are small; anything far larger is not the icon we are looking for.
+constexpr off_t kMaxPictureBytes = 16 * 1024 * 1024;
+
+// A descriptor for reading the regular file at the path, or -1. O_NONBLOCK keeps a FIFO from
+// hanging the open.
+int OpenRegularFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxPictureBytes) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+QPixmap ReadPixmap(const QByteArray& bytes) {
+  QPixmap pixmap;
+  if (!pixmap.loadFromData(bytes)) pixmap.loadFromData(bytes, "ICO");
+  return pixmap;
+}
+
+}  // namespace
+
+PicturePtr LoadPictureFile(const std::string& path) {
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) return nullptr;
+  QFile file;
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return nullptr;
+  }
+  QPixmap pixmap = ReadPixmap(file.readAll());
+  if (pixmap.isNull()) return nullptr;
+  return std::make_shared<QtPicture>(std::move(pixmap));
+}
+
+}  // namespace vantrel::platform::qt

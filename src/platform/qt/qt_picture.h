@@ -1,0 +1,25 @@
+// Pictures loaded from files, as the core holds them.
+#pragma once
+
+#include <QPixmap>
+#include <string>
+
+#include "platform/controls.h"
+
+namespace vantrel::platform::qt {
+
+class QtPicture final : public Picture {
+ public:
+  explicit QtPicture(QPixmap pixmap) : pixmap_(std::move(pixmap)) {}
+  const QPixmap& pixmap() const { return pixmap_; }
+
+ private:
+  QPixmap pixmap_;
+};
+
+// An icon or image file read into a picture; null when the file is missing, is not a regular
+// file, or holds no picture Qt can read. The path is opened as raw bytes, so a name that is not
+// UTF-8 still names the right file.
+PicturePtr LoadPictureFile(const std::string& path);
+
+}  // namespace vantrel::platform::qt

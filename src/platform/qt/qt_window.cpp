@@ -1,0 +1,94 @@
+#include "platform/qt/qt_window.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/qt/qt_text.h"
+#include "platform/qt/window_builder.h"
+
+namespace vantrel::platform::qt {
+
+QtWindow::QtWindow(const WindowDescription& description, EventSink& events,
+                   FrontEndContext& front_end)
+    : description_(description),
+      events_(events, front_end.ended),
+      front_end_(front_end),
+      form_(std::make_unique<FormWidget>([this] { loaded_ = false; })) {
+  menus_.emplace(*form_, description_.menus, events_);
+  BuiltControls built = BuildControls(description_, *form_, {events_, front_end_});
+  controls_ = std::move(built.controls);
+  first_focus_ = built.first_focus;
+  ApplyWindowFrame(description_, *form_);
+  front_end_.windows.push_back(this);
+}
+
+QtWindow::~QtWindow() {
+  std::erase(front_end_.windows, this);
+  // The wrappers go first; the widgets they wrap go with the top-level widget.
+  controls_.clear();
+}
+
+template <class Kind>
+Kind& QtWindow::Find(std::string_view name) {
+  for (const auto& control : controls_) {
+    if (control->name() != name) continue;
+    if (auto* found = dynamic_cast<Kind*>(control.get())) return *found;
+  }
+  // The names come from the program's own tables: a miss is a mistake in the program.
+  std::fprintf(stderr, "vantrel: window %.*s has no control %.*s of the kind asked for\n",
+               static_cast<int>(description_.name.size()), description_.name.data(),
+               static_cast<int>(name.size()), name.data());
+  std::abort();
+}
+
+DriveList& QtWindow::FindDriveList(std::string_view name) {
+  return Find<DriveList>(name);
+}
+FolderList& QtWindow::FindFolderList(std::string_view name) {
+  return Find<FolderList>(name);
+}
+FileList& QtWindow::FindFileList(std::string_view name) {
+  return Find<FileList>(name);
+}
+Label& QtWindow::FindLabel(std::string_view name) {
+  return Find<Label>(name);
+}
+
+void QtWindow::SetCaption(const std::string& text) {
+  form_->setWindowTitle(ToDisplay(text));
+}
+
+void QtWindow::Show() {
+  if (loaded_) {
+    form_->raise();
+    form_->activateWindow();
+    return;
+  }
+  Load();
+  form_->show();
+  if (first_focus_ != nullptr) first_focus_->setFocus(Qt::OtherFocusReason);
+}
+
+void QtWindow::Load() {
+  form_->setWindowTitle(ToDisplay(description_.caption));
+  for (const auto& control : controls_) control->Load();
+  loaded_ = true;
+  events_.Raise(kFormControl, Event::Load, {});
+}
+
+void QtWindow::Unload() {
+  if (loaded_) form_->close();
+}
+
+void QtWindow::PopupMenu(std::string_view menu) {
+  menus_->Popup(menu);
+}
+
+void QtWindow::Hide() {
+  form_->hide();
+  loaded_ = false;
+}
+
+}  // namespace vantrel::platform::qt

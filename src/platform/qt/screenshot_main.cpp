@@ -1,0 +1,89 @@
+// Grabs the real windows of the program, drawn offscreen, into PNG files for the documentation:
+// the main window with the first file of the source list clicked, then the About dialog.
+//   vantrel_screenshot OUTPUT_FOLDER   (run it in the folder the lists should show)
+#include <QAction>
+#include <QApplication>
+#include <QListView>
+#include <QMouseEvent>
+#include <QWidget>
+#include <cstdio>
+#include <memory>
+
+#include "app/application.h"
+#include "app/services.h"
+#include "platform/native.h"
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_window_system.h"
+
+namespace {
+
+QWidget* TopLevel(const char* name) {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == QLatin1String(name) && widget->isVisible()) return widget;
+  }
+  return nullptr;
+}
+
+// Presses the left button on the first entry of a list, as the user would.
+void ClickFirstEntry(QListView* list) {
+  if (list == nullptr || list->model()->rowCount() == 0) return;
+  const QPoint at = list->visualRect(list->model()->index(0, 0)).center();
+  const QPointF global = list->viewport()->mapToGlobal(QPointF(at));
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(list->viewport(), &press);
+  QApplication::sendEvent(list->viewport(), &release);
+}
+
+bool Save(const char* window, const QString& path) {
+  QWidget* widget = TopLevel(window);
+  if (widget == nullptr || !widget->grab().save(path)) {
+    std::fprintf(stderr, "vantrel_screenshot: could not grab %s into %s\n", window,
+                 path.toLocal8Bit().constData());
+    return false;
+  }
+  std::printf("%s\n", path.toLocal8Bit().constData());
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: vantrel_screenshot OUTPUT_FOLDER\n");
+    return 2;
+  }
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Vantrel"));
+  const QString folder = QString::fromLocal8Bit(argv[1]);
+
+  using namespace vantrel;
+  auto files = platform::MakeNativeFileSystem();
+  auto programs = platform::MakeNativeProgramStarter();
+  auto registry = platform::MakeNativeRegistry();
+  auto program_info = platform::MakeNativeProgramInfo();
+  platform::qt::QtDialogs dialogs;
+  platform::qt::QtClipboard clipboard;
+  platform::qt::QtWindowSystem windows(platform::qt::QtWindowSystem::SystemOptions());
+  app::Services services{windows,   *files,    dialogs,       *programs,
+                         clipboard, *registry, *program_info, platform::kNativePaths};
+  app::Application program(services);
+  program.Start();
+  QApplication::processEvents();
+
+  QWidget* main_window = TopLevel("Form2");
+  if (main_window != nullptr) ClickFirstEntry(main_window->findChild<QListView*>("File1"));
+  QApplication::processEvents();
+  bool saved = Save("Form2", folder + "/screenshot-main.png");
+
+  if (main_window != nullptr) {
+    if (auto* about = main_window->findChild<QAction*>("ab")) about->trigger();
+  }
+  QApplication::processEvents();
+  saved = Save("frmAbout", folder + "/screenshot-about.png") && saved;
+  return saved ? 0 : 1;
+}
