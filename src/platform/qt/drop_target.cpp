@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QDropEvent>
+#include <QPointer>
 #include <QTimer>
 #include <string>
 
@@ -18,15 +19,27 @@ bool IsDragEvent(QEvent::Type type) {
          type == QEvent::DragLeave;
 }
 
+// Raises the drop's DragDrop once the drag has finished, never inside it: while one of our
+// drags runs, after it; otherwise from the event loop.
+void RaiseAfterDrag(FrontEndContext& front_end, QWidget* surface, std::function<void()> raise) {
+  if (front_end.drag_running) {
+    front_end.after_drag.push_back(std::move(raise));
+  } else {
+    QTimer::singleShot(0, surface, std::move(raise));
+  }
+}
+
 }  // namespace
 
-void AcceptControlDrops(const QtControl& control, EventSink& events) {
+void AcceptControlDrops(const QtControl& control, ControlContext context) {
+  EventSink& events = context.events;
   if (!events.Handles(control.name(), Event::DragDrop)) return;
+  FrontEndContext& front_end = context.front_end;
   QWidget* widget = control.widget();
   auto* area = qobject_cast<QAbstractScrollArea*>(widget);
   QWidget* surface = area != nullptr ? area->viewport() : widget;
   surface->setAcceptDrops(true);
-  InstallEventFilter(surface, [&events, surface, widget,
+  InstallEventFilter(surface, [&events, &front_end, surface, widget,
                                name = std::string(control.name())](QEvent* event) {
     if (!IsDragEvent(event->type())) return false;
     if (event->type() == QEvent::DragLeave) return true;
@@ -40,11 +53,12 @@ void AcceptControlDrops(const QtControl& control, EventSink& events) {
     drop->accept();
     if (event->type() != QEvent::Drop) return true;
     const QPoint at = surface->mapTo(widget, drop->position().toPoint());
-    // The handler runs once the drag has finished, not inside it.
-    QTimer::singleShot(0, surface,
-                       [&events, name, source = *source, x = ToTwips(at.x()), y = ToTwips(at.y())] {
-                         events.Raise(name, Event::DragDrop, {.x = x, .y = y, .source = source});
-                       });
+    RaiseAfterDrag(front_end, surface,
+                   [alive = QPointer<QWidget>(surface), &events, name, source = *source,
+                    x = ToTwips(at.x()), y = ToTwips(at.y())] {
+                     if (alive)
+                       events.Raise(name, Event::DragDrop, {.x = x, .y = y, .source = source});
+                   });
     return true;
   });
 }

@@ -7,6 +7,6 @@
 
 namespace vantrel::platform::qt {
 
-void AcceptControlDrops(const QtControl& control, EventSink& events);
+void AcceptControlDrops(const QtControl& control, ControlContext context);
 
 }  // namespace vantrel::platform::qt

@@ -17,6 +17,8 @@ FileView::FileView(QWidget* parent, std::function<void()> picked)
   setUniformItemSizes(true);
   setEditTriggers(NoEditTriggers);
   setSelectionMode(SingleSelection);
+  // Only lists with a DragDrop handler take drops; they say so themselves.
+  viewport()->setAcceptDrops(false);
 }
 
 void FileView::mousePressEvent(QMouseEvent* event) {
@@ -104,9 +106,16 @@ void QtFileList::RunDrag() {
   drag->setMimeData(MakeDragData(std::string(name())).release());
   drag->setPixmap(drag_icon_);
   drag->setHotSpot(QPoint(drag_icon_.width() / 2, drag_icon_.height() / 2));
-  context_.front_end.run_drag(*drag);
+  FrontEndContext& front_end = context_.front_end;
+  front_end.drag_running = true;
+  front_end.run_drag(*drag);
+  front_end.drag_running = false;
   drag->deleteLater();
   drag_ = DragState::Idle;
+  // A drop's handler may end the drag or reload the lists: it runs now that the drag is over.
+  auto drops = std::move(front_end.after_drag);
+  front_end.after_drag.clear();
+  for (auto& drop : drops) drop();
 }
 
 }  // namespace vantrel::platform::qt

@@ -17,6 +17,8 @@ FolderView::FolderView(QWidget* parent, std::function<void(int row)> open)
   setUniformItemSizes(true);
   setEditTriggers(NoEditTriggers);
   setSelectionMode(SingleSelection);
+  // Only lists with a DragDrop handler take drops; they say so themselves.
+  viewport()->setAcceptDrops(false);
 }
 
 void FolderView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -22,6 +22,10 @@ struct FrontEndContext {
   std::function<void(QDrag&)> run_drag{};
   // The drag icon a file list starts with.
   QPixmap built_in_drag_icon{};
+  // While a drag runs, drops wait here and run once it has finished, so their handlers never
+  // run inside the drag.
+  bool drag_running = false;
+  std::vector<std::function<void()>> after_drag{};
   // Every window that exists, for the end of the program.
   std::vector<QtWindow*> windows{};
   // Set by EndProgram: from then on no event reaches a handler.

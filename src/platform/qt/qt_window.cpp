@@ -73,6 +73,7 @@ void QtWindow::Show() {
 
 void QtWindow::Load() {
   form_->setWindowTitle(ToDisplay(description_.caption));
+  PlaceWindow(description_, *form_);
   for (const auto& control : controls_) control->Load();
   loaded_ = true;
   events_.Raise(kFormControl, Event::Load, {});

@@ -126,7 +126,7 @@ BuiltControls BuildControls(const WindowDescription& window, FormWidget& form,
   }
   for (const auto& control : built.controls) {
     ForwardMouseEvents(*control, context.events);
-    AcceptControlDrops(*control, context.events);
+    AcceptControlDrops(*control, context);
   }
   built.first_focus = ChainTabOrder(built.controls);
   SetDialogButtons(window, form, built.controls);
@@ -141,6 +141,9 @@ void ApplyWindowFrame(const WindowDescription& window, FormWidget& form) {
   form.client()->setFont(ToQFont(window.font));
   form.setWindowTitle(ToDisplay(window.caption));
   if (window.icon) form.setWindowIcon(ApplicationIcon());
+}
+
+void PlaceWindow(const WindowDescription& window, FormWidget& form) {
   const int menu_height = form.menuWidget() != nullptr ? form.menuWidget()->sizeHint().height() : 0;
   const QRect client = ToPixels(window.client);
   const QSize size(client.width(), client.height() + menu_height);

@@ -18,8 +18,11 @@ struct BuiltControls {
 BuiltControls BuildControls(const WindowDescription& window, FormWidget& form,
                             ControlContext context);
 
-// Border and buttons of the title bar, taskbar entry, icon, size and placement. Call after the
-// menu bar is made, whose height adds to the client area's.
+// Border and buttons of the title bar, taskbar entry, icon and font.
 void ApplyWindowFrame(const WindowDescription& window, FormWidget& form);
+
+// The design-time size, and the place for a window placed by hand (the system places the
+// others). Call after the menu bar is made, whose height adds to the client area's.
+void PlaceWindow(const WindowDescription& window, FormWidget& form);
 
 }  // namespace vantrel::platform::qt

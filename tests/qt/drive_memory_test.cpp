@@ -1,0 +1,50 @@
+// Which drive holds a folder, and each drive's current folder during a run.
+#include <gtest/gtest.h>
+
+#include "platform/drive_memory.h"
+
+namespace vantrel::platform {
+namespace {
+
+std::vector<DriveInfo> PosixDrives() {
+  return {{"/", "/"}, {"/home", "/home"}, {"/media/usb", "/media/usb"}};
+}
+
+TEST(DriveMemoryTest, AFolderBelongsToTheLongestRootItStartsWithAtASeparator) {
+  const DriveMemory memory(PosixDrives(), "/home/ann", kPosixPaths);
+  EXPECT_EQ(memory.DriveOf("/home/ann/docs"), 1U);
+  EXPECT_EQ(memory.DriveOf("/home"), 1U);
+  EXPECT_EQ(memory.DriveOf("/homework"), 0U);
+  EXPECT_EQ(memory.DriveOf("/media/usb/x"), 2U);
+  EXPECT_EQ(memory.DriveOf("/media/usb2"), 0U);
+  EXPECT_EQ(memory.DriveOf("relative"), std::nullopt);
+
+  const DriveMemory windows({{"C:", "C:\\"}, {"D:", "D:\\"}}, "C:\\Work", kWindowsPaths);
+  EXPECT_EQ(windows.DriveOf("D:\\Backup\\Old"), 1U);
+  EXPECT_EQ(windows.DriveOf("C:\\"), 0U);
+  EXPECT_EQ(windows.DriveOf("E:\\"), std::nullopt);
+}
+
+TEST(DriveMemoryTest, EachDriveKeepsTheFolderLastOpenedOnIt) {
+  DriveMemory memory(PosixDrives(), "/home/ann", kPosixPaths);
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/home"), "/home/ann");  // the working folder's drive
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/"), "/");              // others start at their root
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/nowhere"), std::nullopt);
+
+  memory.Remember("/usr/share");
+  memory.Remember("/home/bob");
+  memory.Remember("/media/usb");
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/"), "/usr/share");
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/home"), "/home/bob");
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/media/usb"), "/media/usb");
+}
+
+TEST(DriveMemoryTest, DriveTextsThatDifferFromTheirRootsOpenTheRoot) {
+  DriveMemory memory({{"C:", "C:\\"}, {"D:", "D:\\"}}, "C:\\Work", kWindowsPaths);
+  EXPECT_EQ(memory.CurrentFolderOfDrive("D:"), "D:\\");
+  EXPECT_EQ(memory.CurrentFolderOfDrive("C:"), "C:\\Work");
+  EXPECT_EQ(memory.CurrentFolderOfDrive("C:\\"), std::nullopt);  // a folder, not a drive text
+}
+
+}  // namespace
+}  // namespace vantrel::platform

@@ -1,0 +1,227 @@
+// The main window as built from its description: caption, captions, geometry, looks, tab order,
+// menus, keys that must press nothing, and a resize that moves nothing.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <map>
+
+#include "app/form2.h"
+#include "platform/qt/app_icons.h"
+#include "qt_fixture.h"
+
+namespace vantrel::qt_testing {
+namespace {
+
+using platform::Event;
+
+class MainWindowTest : public FrontEndTest {
+ protected:
+  void SetUp() override {
+    windows_ = std::make_unique<platform::qt::QtWindowSystem>(Options());
+    window_ = windows_->CreateWindow(app::Form2Description(), sink_);
+    window_->Show();
+    top_ = TopLevel("Form2");
+    ASSERT_NE(top_, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(top_));
+  }
+
+  QWidget* Widget(const char* name) { return Child<QWidget>(top_, name); }
+
+  RecordingSink sink_;
+  std::unique_ptr<platform::qt::QtWindowSystem> windows_;
+  std::unique_ptr<platform::Window> window_;
+  QWidget* top_ = nullptr;
+};
+
+TEST_F(MainWindowTest, StartsWithItsCaptionLabelsAndLoadEvent) {
+  EXPECT_EQ(top_->windowTitle(), "Vantrel 1.0");
+  for (const char* name : {"Label1", "Label2", "Label4", "Label5"}) {
+    EXPECT_EQ(window_->FindLabel(name).Caption(), " ") << name;
+    EXPECT_EQ(Child<QLabel>(top_, name)->text(), " ") << name;
+  }
+  EXPECT_EQ(window_->FindLabel("Label6").Caption(), "");
+  EXPECT_EQ(sink_.Count(platform::kFormControl, Event::Load), 1);
+  // Loading puts the lists in the working folder without raising their Change.
+  EXPECT_EQ(window_->FindFolderList("Dir1").Path(), working);
+  EXPECT_EQ(window_->FindFileList("File1").Path(), working);
+  EXPECT_EQ(sink_.Count("Dir1", Event::Change) + sink_.Count("Drive1", Event::Change), 0);
+}
+
+TEST_F(MainWindowTest, PlacesEveryControlAtItsPixelGeometryIn96Dpi) {
+  const std::map<std::string, std::pair<QRect, std::string>> expected{
+      {"Frame1", {{0, 8, 217, 433}, ""}},        {"Frame3", {{232, 304, 281, 145}, ""}},
+      {"Drive2", {{8, 16, 145, 21}, "Frame2"}},  {"Dir1", {{8, 40, 193, 141}, "Frame1"}},
+      {"File1", {{8, 208, 193, 149}, "Frame1"}}, {"Label1", {{8, 368, 193, 33}, "Frame1"}},
+      {"Label5", {{8, 112, 161, 25}, "Frame3"}}, {"File3", {{240, 320, 161, 84}, ""}},
+      {"Command8", {{224, 163, 81, 25}, ""}},    {"Command6", {{424, 320, 81, 33}, ""}},
+      {"Command5", {{424, 408, 81, 33}, ""}},
+  };
+  QWidget* client = static_cast<QMainWindow*>(top_)->centralWidget();
+  EXPECT_EQ(client->size(), QSize(522, 453));
+  for (const auto& [name, where] : expected) {
+    QWidget* widget = Widget(name.c_str());
+    ASSERT_NE(widget, nullptr) << name;
+    EXPECT_EQ(widget->geometry(), where.first) << name;
+    QWidget* container = where.second.empty() ? client : Widget(where.second.c_str());
+    EXPECT_EQ(widget->parentWidget(), container) << name;
+  }
+}
+
+TEST_F(MainWindowTest, DrawsTheRunPaneControlsAboveTheirFrame) {
+  QWidget* client = static_cast<QMainWindow*>(top_)->centralWidget();
+  const QObjectList& stack = client->children();  // bottom to top
+  const auto frame = stack.indexOf(Widget("Frame3"));
+  for (const char* name : {"File3", "Command5", "Command6"}) {
+    EXPECT_GT(stack.indexOf(Widget(name)), frame) << name;
+    QWidget* hit = client->childAt(Widget(name)->geometry().center());
+    EXPECT_TRUE(hit == Widget(name) || Widget(name)->isAncestorOf(hit)) << name;
+  }
+}
+
+TEST_F(MainWindowTest, HasTheDescribedLooks) {
+  EXPECT_TRUE(top_->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(top_->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(top_->windowIcon().pixmap(48, 48).size(), QSize(48, 48));
+  EXPECT_EQ(top_->windowIcon().pixmap(48, 48).toImage(),
+            platform::qt::ApplicationIconPixmap().toImage());
+
+  const QFont window_font = static_cast<QMainWindow*>(top_)->centralWidget()->font();
+  EXPECT_EQ(window_font.family(), "MS Sans Serif");
+  EXPECT_DOUBLE_EQ(window_font.pointSizeF(), 8.25);
+  QLabel* label1 = Child<QLabel>(top_, "Label1");
+  EXPECT_EQ(label1->font().family(), "News Gothic MT");
+  EXPECT_TRUE(label1->font().bold());
+  EXPECT_EQ(label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  QLabel* label5 = Child<QLabel>(top_, "Label5");
+  EXPECT_TRUE(label5->font().bold());
+  EXPECT_EQ(label5->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+
+  EXPECT_EQ(Widget("Command4")->toolTip(), "Clear the contens of Clipboard ");
+  EXPECT_EQ(Child<QPushButton>(top_, "Command8")->text(), "&Copy +Paste");
+  EXPECT_EQ(Child<QGroupBox>(top_, "Frame2")->title(), "Destination");
+}
+
+TEST_F(MainWindowTest, ShowsLabelCaptionsAsPlainText) {
+  window_->FindLabel("Label4").SetCaption("Folder Name: /tmp/R&D <b>x</b>");
+  QLabel* label = Child<QLabel>(top_, "Label4");
+  EXPECT_EQ(label->textFormat(), Qt::PlainText);
+  EXPECT_EQ(label->text(), "Folder Name: /tmp/R&D <b>x</b>");
+  EXPECT_EQ(label->buddy(), nullptr);  // no accelerator taken from the '&'
+}
+
+TEST_F(MainWindowTest, TabVisitsTheControlsInTabOrderFromDrive1RoundToDrive1) {
+  EXPECT_EQ(QApplication::focusWidget(), Widget("Drive1"));
+  const std::vector<std::string> expected{
+      "Drive1",   "File1",    "Dir1",     "Dir2",  "Drive2",   "File2",    "Command1", "Command3",
+      "Command4", "Command5", "Command6", "File3", "Command7", "Command8", "Command2", "Drive1"};
+  EXPECT_EQ(TabRound(15), expected);
+}
+
+TEST_F(MainWindowTest, MenuBarHasFileRunAndAboutAsACommand) {
+  QMenuBar* bar = static_cast<QMainWindow*>(top_)->menuBar();
+  const QList<QAction*> titles = bar->actions();
+  ASSERT_EQ(titles.size(), 3);
+  EXPECT_EQ(titles[0]->text(), "File");
+  EXPECT_EQ(titles[1]->text(), "Run");
+  EXPECT_EQ(titles[2]->text(), "About");
+  EXPECT_EQ(titles[2]->menu(), nullptr);
+
+  auto items = [](QAction* title) {
+    std::vector<std::string> texts;
+    for (QAction* item : title->menu()->actions()) texts.push_back(item->text().toStdString());
+    return texts;
+  };
+  EXPECT_EQ(items(titles[0]), std::vector<std::string>{"&Exit"});
+  EXPECT_EQ(items(titles[1]),
+            (std::vector<std::string>{"&Calculator", "&Paintbrush", "&CD Player", "&Notepad"}));
+
+  // Opening a drop-down raises nothing; its items and the About command raise their Click.
+  titles[0]->menu()->popup(QPoint(0, 0));
+  titles[0]->menu()->close();
+  EXPECT_TRUE(sink_.raised.size() == 1 && sink_.raised[0].event == Event::Load);
+  titles[2]->trigger();
+  titles[1]->menu()->actions()[2]->trigger();
+  EXPECT_EQ(sink_.Count("ab", Event::Click), 1);
+  EXPECT_EQ(sink_.Count("cd", Event::Click), 1);
+}
+
+TEST_F(MainWindowTest, PopsUpTheRunMenuAtThePointer) {
+  window_->PopupMenu("rn");
+  QWidget* popup = QApplication::activePopupWidget();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(popup->objectName(), "rn");
+  popup->close();
+  window_->PopupMenu("ab");  // a command has no drop-down
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(MainWindowTest, EnterAndEscapePressNoButton) {
+  std::vector<QSignalSpy*> spies;
+  for (QPushButton* button : top_->findChildren<QPushButton*>()) {
+    spies.push_back(new QSignalSpy(button, &QPushButton::clicked));
+  }
+  const std::size_t before = sink_.raised.size();
+  // On every control that takes the focus, buttons included.
+  for (int i = 0; i < 15; ++i) {
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    QTest::keyClick(focused, Qt::Key_Return);
+    QTest::keyClick(focused, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(focused, Qt::Key_Escape);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  EXPECT_EQ(sink_.raised.size(), before);
+  for (QSignalSpy* spy : spies) {
+    EXPECT_EQ(spy->count(), 0);
+    delete spy;
+  }
+  EXPECT_TRUE(top_->isVisible());
+}
+
+TEST_F(MainWindowTest, ResizingMovesNothing) {
+  std::map<std::string, QRect> before;
+  for (const auto& control : app::Form2Description().controls) {
+    const std::string name(control.name);
+    before[name] = Widget(name.c_str())->geometry();
+  }
+  for (const QSize size : {QSize(900, 700), QSize(200, 150), QSize(530, 500)}) {
+    top_->resize(size);
+    QApplication::processEvents();
+    for (const auto& [name, geometry] : before) {
+      EXPECT_EQ(Widget(name.c_str())->geometry(), geometry) << name << " at " << size.width();
+    }
+  }
+}
+
+TEST_F(MainWindowTest, MouseDownOnCommand6ReportsEachButton) {
+  QWidget* button = Widget("Command6");
+  QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mousePress(button, Qt::RightButton, Qt::ShiftModifier, QPoint(30, 15));
+  QTest::mouseRelease(button, Qt::RightButton, {}, QPoint(30, 15));
+  QTest::mousePress(button, Qt::MiddleButton, {}, QPoint(5, 5));
+  QTest::mouseRelease(button, Qt::MiddleButton, {}, QPoint(5, 5));
+  std::vector<int> buttons;
+  for (const auto& r : sink_.raised) {
+    if (r.control == "Command6" && r.event == Event::MouseDown) buttons.push_back(r.args.button);
+  }
+  EXPECT_EQ(buttons, (std::vector<int>{1, 2, 4}));
+  const auto* right = &sink_.raised[0];
+  for (const auto& r : sink_.raised) {
+    if (r.args.button == 2) right = &r;
+  }
+  EXPECT_EQ(right->args.shift, 1);
+  EXPECT_FLOAT_EQ(right->args.x, 450);  // 30 pixels
+  EXPECT_FLOAT_EQ(right->args.y, 225);
+}
+
+}  // namespace
+}  // namespace vantrel::qt_testing

@@ -1,0 +1,114 @@
+#include "qt_fixture.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTest>
+
+#include "platform/qt/drag_data.h"
+
+namespace vantrel::qt_testing {
+
+bool RecordingSink::Handles(std::string_view control, platform::Event event) const {
+  return !handled || handled->contains({std::string(control), event});
+}
+
+void RecordingSink::Raise(std::string_view control, platform::Event event,
+                          const platform::EventArgs& args) {
+  raised.push_back({std::string(control), event, args, std::string(args.source)});
+  raised.back().args.source = {};  // the view dies with the call; the copy above stays
+}
+
+int RecordingSink::Count(std::string_view control, platform::Event event) const {
+  int count = 0;
+  for (const auto& r : raised) count += (r.control == control && r.event == event) ? 1 : 0;
+  return count;
+}
+
+const RecordingSink::Raised* RecordingSink::Last(std::string_view control,
+                                                 platform::Event event) const {
+  for (auto it = raised.rbegin(); it != raised.rend(); ++it) {
+    if (it->control == control && it->event == event) return &*it;
+  }
+  return nullptr;
+}
+
+FrontEndTest::FrontEndTest() : working(temp.str()), drives{{temp.str(), temp.str()}} {}
+
+platform::qt::QtWindowSystem::Options FrontEndTest::Options() {
+  return {.drives = drives,
+          .working_folder = working,
+          .quit = [this] { ++quit_count; },
+          .run_drag =
+              [this](QDrag& drag) {
+                drags.push_back(
+                    {drag.pixmap().toImage(), platform::qt::DraggedControl(drag.mimeData())});
+                if (during_drag) during_drag(drag);
+              }};
+}
+
+ProgramTest::~ProgramTest() {
+  app.reset();
+  services.reset();
+  windows.reset();
+}
+
+void ProgramTest::Start() {
+  windows = std::make_unique<platform::qt::QtWindowSystem>(Options());
+  services = std::make_unique<app::Services>(app::Services{
+      *windows, files, dialogs, programs, clipboard, registry, program, platform::kNativePaths});
+  app = std::make_unique<app::Application>(*services);
+  app->Start();
+  QWidget* main_window = TopLevel("Form2");
+  ASSERT_NE(main_window, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(main_window));
+}
+
+QWidget* TopLevel(const char* name) {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == QLatin1String(name) && widget->isVisible()) return widget;
+  }
+  return nullptr;
+}
+
+int RowOf(QListView* view, const QString& text) {
+  for (int row = 0; row < view->model()->rowCount(); ++row) {
+    if (view->model()->index(row, 0).data().toString() == text) return row;
+  }
+  return -1;
+}
+
+QPoint RowCenter(QListView* view, int row) {
+  view->scrollTo(view->model()->index(row, 0));
+  return view->visualRect(view->model()->index(row, 0)).center();
+}
+
+void ClickRow(QListView* view, int row) {
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, RowCenter(view, row));
+}
+
+void DoubleClickRow(QListView* view, int row) {
+  const QPoint at = RowCenter(view, row);
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+void MoveWithButtons(QWidget* target, QPoint at, Qt::MouseButtons buttons) {
+  QMouseEvent move(QEvent::MouseMove, QPointF(at), target->mapToGlobal(QPointF(at)), Qt::NoButton,
+                   buttons, Qt::NoModifier);
+  QApplication::sendEvent(target, &move);
+}
+
+std::vector<std::string> TabRound(int presses) {
+  std::vector<std::string> names;
+  for (int i = 0; i <= presses; ++i) {
+    QWidget* focused = QApplication::focusWidget();
+    names.push_back(focused != nullptr ? focused->objectName().toStdString() : "(none)");
+    if (focused != nullptr) QTest::keyClick(focused, Qt::Key_Tab);
+  }
+  return names;
+}
+
+}  // namespace vantrel::qt_testing
