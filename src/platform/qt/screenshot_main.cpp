@@ -1,6 +1,8 @@
 // Grabs the real windows of the program, drawn offscreen, into PNG files for the documentation:
-// the main window with the first file of the source list clicked, then the About dialog.
-//   vantrel_screenshot OUTPUT_FOLDER   (run it in the folder the lists should show)
+// the main window, then the About dialog. Run it in the folder the lists should start in; it can
+// open a subfolder in each pane first, as a double click does, and it clicks the first file of
+// the source list.
+//   vantrel_screenshot OUTPUT_FOLDER [SOURCE_SUBFOLDER [DESTINATION_SUBFOLDER]]
 #include <QAction>
 #include <QApplication>
 #include <QListView>
@@ -38,6 +40,21 @@ void ClickFirstEntry(QListView* list) {
   QApplication::sendEvent(list->viewport(), &release);
 }
 
+// Double-clicks the row of a folder list that shows this name, as the user would.
+void OpenRow(QListView* list, const char* name) {
+  if (list == nullptr) return;
+  for (int row = 0; row < list->model()->rowCount(); ++row) {
+    const QModelIndex index = list->model()->index(row, 0);
+    if (index.data().toString() != QString::fromLocal8Bit(name)) continue;
+    const QPointF at(list->visualRect(index).center());
+    const QPointF global = list->viewport()->mapToGlobal(at);
+    QMouseEvent click(QEvent::MouseButtonDblClick, at, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &click);
+    return;
+  }
+}
+
 bool Save(const char* window, const QString& path) {
   QWidget* widget = TopLevel(window);
   if (widget == nullptr || !widget->grab().save(path)) {
@@ -52,8 +69,10 @@ bool Save(const char* window, const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: vantrel_screenshot OUTPUT_FOLDER\n");
+  if (argc < 2 || argc > 4) {
+    std::fprintf(stderr,
+                 "usage: vantrel_screenshot OUTPUT_FOLDER [SOURCE_SUBFOLDER "
+                 "[DESTINATION_SUBFOLDER]]\n");
     return 2;
   }
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -76,7 +95,11 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
 
   QWidget* main_window = TopLevel("Form2");
-  if (main_window != nullptr) ClickFirstEntry(main_window->findChild<QListView*>("File1"));
+  if (main_window != nullptr) {
+    if (argc > 2) OpenRow(main_window->findChild<QListView*>("Dir1"), argv[2]);
+    if (argc > 3) OpenRow(main_window->findChild<QListView*>("Dir2"), argv[3]);
+    ClickFirstEntry(main_window->findChild<QListView*>("File1"));
+  }
   QApplication::processEvents();
   bool saved = Save("Form2", folder + "/screenshot-main.png");
 
