@@ -1,0 +1,24 @@
+// Small checks shared by the POSIX file operations.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <string>
+
+namespace vantrel::platform::posix {
+
+// A path cut before its last component, so the *at calls can work on the name in its folder.
+// "a/b" gives "a" and "b"; "b" gives "." and "b"; "/b" gives "/" and "b"; "a/" gives "a" and
+// an empty name, which no operation accepts (nothing was selected).
+struct PathParts {
+  std::string folder;
+  std::string name;
+};
+PathParts SplitLastComponent(const std::string& path);
+
+// True when the user may not change the file: no write bit at all (checked on the bits, so
+// that it holds for root too, like the read-only attribute on Windows), or no write access
+// for this process, or a read-only file system.
+bool IsReadOnly(int folder_fd, const std::string& name, const struct stat& info);
+
+}  // namespace vantrel::platform::posix

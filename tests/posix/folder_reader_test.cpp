@@ -1,0 +1,122 @@
+// ReadFolder on POSIX: raw names, kinds through links, hidden and execute bits.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/listing.h"
+#include "sandbox.h"
+
+namespace vantrel::platform {
+namespace {
+
+using posix_testing::RunInChild;
+using posix_testing::Sandbox;
+
+const FolderEntry* Find(const std::vector<FolderEntry>& entries, const std::string& name) {
+  const auto found = std::find_if(entries.begin(), entries.end(),
+                                  [&](const FolderEntry& entry) { return entry.name == name; });
+  return found == entries.end() ? nullptr : &*found;
+}
+
+class ReadFolderTest : public ::testing::Test {
+ protected:
+  Sandbox box;
+};
+
+TEST_F(ReadFolderTest, ListsEveryNameWithItsExactBytesAndNoDots) {
+  box.Write("plain.txt", "");
+  box.Write("caf\xe9.txt", "");
+  box.Write("\xff\xfe", "");
+  const auto entries = ReadFolder(box.path(), false);
+  ASSERT_TRUE(entries.has_value());
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : *entries) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"caf\xe9.txt", "plain.txt", "\xff\xfe"}));
+}
+
+TEST_F(ReadFolderTest, KindsFollowLinks) {
+  const std::string file = box.Write("file", "");
+  const std::string folder = box.Folder("folder");
+  ::symlink(file.c_str(), (box / "file-link").c_str());
+  ::symlink(folder.c_str(), (box / "folder-link").c_str());
+  ::symlink((box / "missing").c_str(), (box / "dangling").c_str());
+  ::mkfifo((box / "fifo").c_str(), 0644);
+  const auto entries = ReadFolder(box.path(), false);
+  ASSERT_TRUE(entries.has_value());
+  ASSERT_EQ(entries->size(), 6u);
+  EXPECT_EQ(Find(*entries, "file")->kind, EntryKind::File);
+  EXPECT_EQ(Find(*entries, "folder")->kind, EntryKind::Folder);
+  EXPECT_EQ(Find(*entries, "file-link")->kind, EntryKind::File);
+  EXPECT_EQ(Find(*entries, "folder-link")->kind, EntryKind::Folder);
+  EXPECT_EQ(Find(*entries, "dangling")->kind, EntryKind::Other);
+  EXPECT_EQ(Find(*entries, "fifo")->kind, EntryKind::Other);
+}
+
+TEST_F(ReadFolderTest, DotNamesAreHidden) {
+  box.Write(".hidden", "");
+  box.Folder(".config");
+  box.Write("shown", "");
+  const auto entries = ReadFolder(box.path(), false);
+  ASSERT_TRUE(entries.has_value());
+  EXPECT_TRUE(Find(*entries, ".hidden")->hidden);
+  EXPECT_TRUE(Find(*entries, ".config")->hidden);
+  EXPECT_FALSE(Find(*entries, "shown")->hidden);
+}
+
+TEST_F(ReadFolderTest, ExecuteBitsOnlyWhenAskedAndOnlyForFiles) {
+  const std::string program = box.Write("program", "", 0700);
+  box.Write("others-may-run", "", 0601);
+  box.Write("text", "", 0644);
+  box.Folder("folder", 0755);
+  ::symlink(program.c_str(), (box / "program-link").c_str());
+  const auto with_bits = ReadFolder(box.path(), true);
+  ASSERT_TRUE(with_bits.has_value());
+  EXPECT_TRUE(Find(*with_bits, "program")->executable);
+  EXPECT_TRUE(Find(*with_bits, "others-may-run")->executable);
+  EXPECT_TRUE(Find(*with_bits, "program-link")->executable);
+  EXPECT_FALSE(Find(*with_bits, "text")->executable);
+  EXPECT_FALSE(Find(*with_bits, "folder")->executable);
+  const auto without_bits = ReadFolder(box.path(), false);
+  ASSERT_TRUE(without_bits.has_value());
+  EXPECT_FALSE(Find(*without_bits, "program")->executable);
+}
+
+TEST_F(ReadFolderTest, AnEmptyFolderGivesNoEntries) {
+  const auto entries = ReadFolder(box.path(), true);
+  ASSERT_TRUE(entries.has_value());
+  EXPECT_TRUE(entries->empty());
+}
+
+TEST_F(ReadFolderTest, AFolderThatCannotBeReadGivesNothing) {
+  EXPECT_EQ(ReadFolder(box / "missing", false), std::nullopt);
+  EXPECT_EQ(ReadFolder(box.Write("file", ""), false), std::nullopt);
+  ::chmod(box.path().c_str(), 0755);
+  const std::string open = box.Folder("open", 0755);
+  const std::string locked = box.Folder("locked", 0);
+  // root reads any folder: check as an ordinary user in a child process, against a folder that
+  // user can read.
+  const auto result = RunInChild([&] {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) return 3;
+    if (!ReadFolder(open, false).has_value()) return 2;
+    return ReadFolder(locked, false).has_value() ? 1 : 0;
+  });
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(ReadFolderTest, ListsManyEntries) {
+  const std::string many = box.Folder("many");
+  constexpr int kCount = 5000;
+  for (int i = 0; i < kCount; ++i) box.Write("many/f" + std::to_string(i), "");
+  const auto entries = ReadFolder(many, true);
+  ASSERT_TRUE(entries.has_value());
+  EXPECT_EQ(entries->size(), static_cast<std::size_t>(kCount));
+}
+
+}  // namespace
+}  // namespace vantrel::platform

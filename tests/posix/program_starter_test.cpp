@@ -1,0 +1,127 @@
+// ProgramStarter on POSIX: the exact file starts, on its own, and leaves no zombie.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/native.h"
+#include "platform/posix/program_starter_posix.h"
+#include "sandbox.h"
+
+namespace vantrel::platform {
+namespace {
+
+using posix_testing::Exists;
+using posix_testing::ReadFile;
+using posix_testing::Sandbox;
+using posix_testing::WaitUntil;
+
+// A script that writes its argument count to the marker file, then the marker's final name.
+std::string MarkerScript(const std::string& marker) {
+  return "#!/bin/sh\necho \"$#\" > '" + marker + ".part' && mv '" + marker + ".part' '" + marker +
+         "'\n";
+}
+
+// Children of this process that are zombies, from /proc.
+int ZombieChildren() {
+  int zombies = 0;
+  DIR* proc = ::opendir("/proc");
+  while (const dirent* entry = proc ? ::readdir(proc) : nullptr) {
+    const std::string stat = ReadFile(std::string("/proc/") + entry->d_name + "/stat");
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    char state = 0;
+    int parent = 0;
+    if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) != 2) continue;
+    if (parent == ::getpid() && state == 'Z') ++zombies;
+  }
+  if (proc) ::closedir(proc);
+  return zombies;
+}
+
+bool HasNoChildren() {
+  errno = 0;
+  return ::waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD;
+}
+
+class ProgramStarterTest : public ::testing::Test {
+ protected:
+  Sandbox box;
+  std::unique_ptr<ProgramStarter> starter = MakeNativeProgramStarter();
+};
+
+// No shell: spaces, quotes, semicolons, dollars and a leading dash are part of the name.
+TEST_F(ProgramStarterTest, StartsTheExactFileWithNoArgumentsAndLeavesNoChild) {
+  const std::string folder = box.Folder("my programs $HOME");
+  const char* names[] = {"run me;now.sh", "-dash 'quoted' \"double\" $(touch pwned).sh"};
+  for (const std::string name : names) {
+    const std::string marker = box / ("marker-" + std::to_string(name.size()));
+    const std::string script = folder + "/" + name;
+    std::ofstream(script) << MarkerScript(marker);
+    ::chmod(script.c_str(), 0755);
+    ASSERT_TRUE(starter->Start(script, WindowStyle::Normal)) << name;
+    ASSERT_TRUE(WaitUntil([&] { return Exists(marker); })) << name;
+    EXPECT_EQ(ReadFile(marker), "0\n");
+  }
+  EXPECT_FALSE(Exists(folder + "/pwned"));
+  EXPECT_FALSE(Exists("pwned"));
+  EXPECT_TRUE(HasNoChildren());
+  EXPECT_EQ(ZombieChildren(), 0);
+}
+
+TEST_F(ProgramStarterTest, TheStyleChangesNothing) {
+  const std::string marker = box / "marker";
+  const std::string script = box.Write("calc", MarkerScript(marker), 0755);
+  ASSERT_TRUE(starter->Start(script, WindowStyle::Minimized));
+  EXPECT_TRUE(WaitUntil([&] { return Exists(marker); }));
+}
+
+TEST_F(ProgramStarterTest, WhatIsNoProgramIsNotStarted) {
+  EXPECT_FALSE(starter->Start(box / "missing", WindowStyle::Normal));
+  EXPECT_FALSE(starter->Start(box.Write("text.sh", "#!/bin/sh\n", 0644), WindowStyle::Normal));
+  EXPECT_FALSE(starter->Start(box.Folder("folder"), WindowStyle::Normal));
+  EXPECT_FALSE(starter->Start(box.path() + "/", WindowStyle::Normal));
+  EXPECT_FALSE(starter->Start("", WindowStyle::Normal));
+  // Marked executable but no program: the failed exec is reported, not lost in a child.
+  EXPECT_FALSE(starter->Start(box.Write("garbage", "\x7f" "ELF garbage", 0755),
+                              WindowStyle::Normal));
+  EXPECT_TRUE(HasNoChildren());
+}
+
+class FindAccessoryTest : public ::testing::Test {
+ protected:
+  Sandbox box;
+  std::string first = box.Folder("first");
+  std::string second = box.Folder("second");
+  std::unique_ptr<ProgramStarter> starter =
+      posix::MakeProgramStarter("relative:" + first + "::" + second + "/");
+};
+
+// The list's order decides, not the folder order; files without an execute bit do not count.
+TEST_F(FindAccessoryTest, GivesTheFirstOfTheListFoundOnThePath) {
+  box.Write("second/kcalc", "", 0755);
+  box.Write("first/xcalc", "", 0755);
+  box.Write("first/gnome-calculator", "", 0644);
+  EXPECT_EQ(starter->FindAccessory(Accessory::Calculator), second + "/kcalc");
+  box.Write("first/mousepad", "", 0755);
+  EXPECT_EQ(starter->FindAccessory(Accessory::Notepad), first + "/mousepad");
+  box.Write("second/gimp", "", 0755);
+  EXPECT_EQ(starter->FindAccessory(Accessory::Paint), second + "/gimp");
+  box.Write("first/vlc", "", 0755);
+  EXPECT_EQ(starter->FindAccessory(Accessory::CdPlayer), first + "/vlc");
+}
+
+TEST_F(FindAccessoryTest, GivesNothingWhereNoneIsInstalled) {
+  box.Folder("first/kcalc");
+  EXPECT_EQ(starter->FindAccessory(Accessory::Calculator), "");
+  EXPECT_EQ(posix::MakeProgramStarter("")->FindAccessory(Accessory::Notepad), "");
+}
+
+}  // namespace
+}  // namespace vantrel::platform
