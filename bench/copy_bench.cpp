@@ -22,10 +22,20 @@ std::uint64_t ParseSize(const std::string& text) {
   char* end = nullptr;
   std::uint64_t size = std::strtoull(text.c_str(), &end, 10);
   switch (end != nullptr ? *end : '\0') {
-    case 'G': case 'g': size <<= 30; break;
-    case 'M': case 'm': size <<= 20; break;
-    case 'K': case 'k': size <<= 10; break;
-    default: break;
+    case 'G':
+    case 'g':
+      size <<= 30;
+      break;
+    case 'M':
+    case 'm':
+      size <<= 20;
+      break;
+    case 'K':
+    case 'k':
+      size <<= 10;
+      break;
+    default:
+      break;
   }
   return size;
 }

@@ -180,16 +180,22 @@ struct Spelling {
   std::string (*to)(const Sandbox&, const std::string& file);
 };
 
-void PrintTo(const Spelling& spelling, std::ostream* out) { *out << spelling.label; }
+void PrintTo(const Spelling& spelling, std::ostream* out) {
+  *out << spelling.label;
+}
 
-std::string Same(const Sandbox&, const std::string& file) { return file; }
+std::string Same(const Sandbox&, const std::string& file) {
+  return file;
+}
 
 const Spelling kSpellings[] = {
     {"SamePath", Same, Same},
-    {"DotSegment", Same, [](const Sandbox& box, const std::string&) { return box / "folder/./a.txt"; }},
+    {"DotSegment", Same,
+     [](const Sandbox& box, const std::string&) { return box / "folder/./a.txt"; }},
     {"DotDotSegment", Same,
      [](const Sandbox& box, const std::string&) { return box / "folder/../folder/a.txt"; }},
-    {"DoubledSeparator", Same, [](const Sandbox& box, const std::string&) { return box / "folder//a.txt"; }},
+    {"DoubledSeparator", Same,
+     [](const Sandbox& box, const std::string&) { return box / "folder//a.txt"; }},
     {"HardLink", Same,
      [](const Sandbox& box, const std::string& file) {
        const std::string link = box / "folder/hard.txt";

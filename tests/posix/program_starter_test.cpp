@@ -89,7 +89,10 @@ TEST_F(ProgramStarterTest, WhatIsNoProgramIsNotStarted) {
   EXPECT_FALSE(starter->Start(box.path() + "/", WindowStyle::Normal));
   EXPECT_FALSE(starter->Start("", WindowStyle::Normal));
   // Marked executable but no program: the failed exec is reported, not lost in a child.
-  EXPECT_FALSE(starter->Start(box.Write("garbage", "\x7f" "ELF garbage", 0755),
+  EXPECT_FALSE(starter->Start(box.Write("garbage",
+                                        "\x7f"
+                                        "ELF garbage",
+                                        0755),
                               WindowStyle::Normal));
   EXPECT_TRUE(HasNoChildren());
 }

@@ -112,8 +112,7 @@ TEST_F(RegistryViewTest, WriteAccessIsDenied) {
   box.Write("tools/hardinfo", "", 0755);
   RegistryKey key = 0;
   EXPECT_EQ(registry->OpenKey(kHkeyLocalMachine, kMsinfoKey, 0x2003F, &key), kErrorAccessDenied);
-  EXPECT_EQ(registry->OpenKey(kHkeyLocalMachine, kMsinfoKey, kKeyQueryValue, &key),
-            kErrorSuccess);
+  EXPECT_EQ(registry->OpenKey(kHkeyLocalMachine, kMsinfoKey, kKeyQueryValue, &key), kErrorSuccess);
   registry->CloseKey(key);
 }
 

@@ -59,8 +59,7 @@ std::string Sandbox::Folder(const std::string& name, mode_t mode) const {
   return folder;
 }
 
-std::string Sandbox::Write(const std::string& name, const std::string& content,
-                           mode_t mode) const {
+std::string Sandbox::Write(const std::string& name, const std::string& content, mode_t mode) const {
   const std::string file = *this / name;
   {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -108,8 +107,8 @@ std::optional<int> RunInChild(const std::function<int()>& work,
   if (child == 0) ::_exit(work());
   if (child < 0) return std::nullopt;
   int status = 0;
-  const bool ended = WaitUntil([&] { return ::waitpid(child, &status, WNOHANG) == child; },
-                               deadline);
+  const bool ended =
+      WaitUntil([&] { return ::waitpid(child, &status, WNOHANG) == child; }, deadline);
   if (!ended) {
     ::kill(child, SIGKILL);
     ::waitpid(child, &status, 0);

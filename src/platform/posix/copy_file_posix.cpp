@@ -111,10 +111,9 @@ class WriteBehind {
       ::sync_file_range(fd_, static_cast<off64_t>(started_), kWriteBehindChunk,
                         SYNC_FILE_RANGE_WRITE);
       if (started_ >= kWriteBehindChunk) {
-        ::sync_file_range(fd_, static_cast<off64_t>(started_ - kWriteBehindChunk),
-                          kWriteBehindChunk,
-                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                              SYNC_FILE_RANGE_WAIT_AFTER);
+        ::sync_file_range(
+            fd_, static_cast<off64_t>(started_ - kWriteBehindChunk), kWriteBehindChunk,
+            SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
       }
       started_ += kWriteBehindChunk;
     }
@@ -214,8 +213,8 @@ std::error_code CopyFileSafely(const std::string& from, const std::string& to) {
   UniqueFd temp_fd;
   if (auto error = CreateTemporary(folder_fd.get(), parts.name, temp_name, temp_fd)) return error;
   std::error_code error = FillTemporary(source_fd.get(), source, temp_fd);
-  if (!error && ::renameat(folder_fd.get(), temp_name.c_str(), folder_fd.get(),
-                           parts.name.c_str()) != 0) {
+  if (!error &&
+      ::renameat(folder_fd.get(), temp_name.c_str(), folder_fd.get(), parts.name.c_str()) != 0) {
     error = LastError();
   }
   if (error) {

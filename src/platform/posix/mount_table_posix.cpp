@@ -10,11 +10,11 @@ namespace vantrel::platform::posix {
 namespace {
 
 constexpr std::array<std::string_view, 28> kPseudoTypes = {
-    "proc",      "sysfs",     "cgroup",     "cgroup2",     "devpts",     "mqueue",   "debugfs",
-    "tracefs",   "securityfs", "pstore",    "bpf",         "configfs",   "fusectl",  "hugetlbfs",
-    "autofs",    "binfmt_misc", "devtmpfs", "efivarfs",    "nsfs",       "rpc_pipefs", "tmpfs",
-    "ramfs",     "selinuxfs", "nfsd",       "squashfs",    "fuse.portal", "fuse.gvfsd-fuse",
-    "fuse.lxcfs"};
+    "proc",     "sysfs",       "cgroup",          "cgroup2",     "devpts",    "mqueue",
+    "debugfs",  "tracefs",     "securityfs",      "pstore",      "bpf",       "configfs",
+    "fusectl",  "hugetlbfs",   "autofs",          "binfmt_misc", "devtmpfs",  "efivarfs",
+    "nsfs",     "rpc_pipefs",  "tmpfs",           "ramfs",       "selinuxfs", "nfsd",
+    "squashfs", "fuse.portal", "fuse.gvfsd-fuse", "fuse.lxcfs"};
 
 constexpr std::array<std::string_view, 4> kSystemFolders = {"/proc", "/sys", "/dev", "/run"};
 constexpr std::string_view kRunMedia = "/run/media";
@@ -30,11 +30,13 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
   return fields;
 }
 
-bool IsOctal(char c) { return c >= '0' && c <= '7'; }
+bool IsOctal(char c) {
+  return c >= '0' && c <= '7';
+}
 
 bool IsUnder(std::string_view path, std::string_view folder) {
-  return path == folder || (path.size() > folder.size() && path.starts_with(folder) &&
-                            path[folder.size()] == '/');
+  return path == folder ||
+         (path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/');
 }
 
 bool IsPseudo(const MountEntry& mount) {
@@ -65,8 +67,8 @@ std::string UnescapeMountField(std::string_view field) {
   std::string text;
   text.reserve(field.size());
   for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size() &&
-        IsOctal(field[i + 1]) && IsOctal(field[i + 2]) && IsOctal(field[i + 3])) {
+    if (field[i] == '\\' && i + 3 < field.size() && IsOctal(field[i + 1]) &&
+        IsOctal(field[i + 2]) && IsOctal(field[i + 3])) {
       text.push_back(static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
                                        (field[i + 3] - '0')));
       i += 3;

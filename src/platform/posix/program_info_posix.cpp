@@ -37,6 +37,8 @@ class PosixProgramInfo final : public ProgramInfo {
 
 }  // namespace
 
-std::unique_ptr<ProgramInfo> MakeNativeProgramInfo() { return std::make_unique<PosixProgramInfo>(); }
+std::unique_ptr<ProgramInfo> MakeNativeProgramInfo() {
+  return std::make_unique<PosixProgramInfo>();
+}
 
 }  // namespace vantrel::platform

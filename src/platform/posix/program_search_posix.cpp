@@ -14,8 +14,7 @@ bool IsExecutableFile(const std::string& path) {
          ::access(path.c_str(), X_OK) == 0;
 }
 
-std::string FindProgram(std::span<const std::string_view> names,
-                        std::string_view search_path) {
+std::string FindProgram(std::span<const std::string_view> names, std::string_view search_path) {
   for (std::string_view name : names) {
     std::size_t start = 0;
     while (start <= search_path.size()) {

@@ -14,8 +14,7 @@ bool IsExecutableFile(const std::string& path);
 // The full path of the first name, in the order given, found as an executable file in one of the
 // ':'-separated folders; empty when none is. Empty and relative folders are skipped, so the
 // answer is always an absolute path and never depends on the working folder.
-std::string FindProgram(std::span<const std::string_view> names,
-                        std::string_view search_path);
+std::string FindProgram(std::span<const std::string_view> names, std::string_view search_path);
 
 // The process's PATH, or the usual system folders where it is not set.
 std::string ProgramSearchPath();

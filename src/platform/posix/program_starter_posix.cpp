@@ -89,9 +89,9 @@ constexpr std::string_view kCalculators[] = {"gnome-calculator", "kcalc", "galcu
                                              "qalculate-gtk", "xcalc"};
 constexpr std::string_view kPaintPrograms[] = {"kolourpaint", "pinta", "mtpaint", "gimp"};
 constexpr std::string_view kAudioPlayers[] = {"audacious", "rhythmbox", "vlc", "clementine"};
-constexpr std::string_view kTextEditors[] = {"gedit", "gnome-text-editor", "kate",
-                                             "kwrite", "mousepad", "pluma",
-                                             "xed", "leafpad", "featherpad"};
+constexpr std::string_view kTextEditors[] = {"gedit",  "gnome-text-editor", "kate",
+                                             "kwrite", "mousepad",          "pluma",
+                                             "xed",    "leafpad",           "featherpad"};
 
 // The programs of each kind, the most common desktops' own first.
 std::span<const std::string_view> CandidatesOf(Accessory kind) {

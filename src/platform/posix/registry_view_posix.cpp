@@ -37,8 +37,7 @@ std::optional<std::string> ProcessEnvironment(const std::string& name) {
 
 class PosixRegistryView final : public Registry {
  public:
-  PosixRegistryView(std::optional<std::string> search_path,
-                    posix::EnvironmentLookup environment)
+  PosixRegistryView(std::optional<std::string> search_path, posix::EnvironmentLookup environment)
       : search_path_(std::move(search_path)), environment_(std::move(environment)) {}
 
   // The view is read-only: asking for write rights on the key that exists is denied, as it is
@@ -116,8 +115,7 @@ std::string ExpandPercentReferences(const std::string& text, const EnvironmentLo
     if (close == std::string::npos) break;
     expanded.append(text, at, open - at);
     const std::string name = text.substr(open + 1, close - open - 1);
-    const std::optional<std::string> value =
-        name.empty() ? std::nullopt : environment(name);
+    const std::optional<std::string> value = name.empty() ? std::nullopt : environment(name);
     if (value) {
       expanded.append(*value);
       at = close + 1;

@@ -36,7 +36,11 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-inline std::error_code LastError() { return {errno, std::generic_category()}; }
-inline std::error_code ErrorOf(int code) { return {code, std::generic_category()}; }
+inline std::error_code LastError() {
+  return {errno, std::generic_category()};
+}
+inline std::error_code ErrorOf(int code) {
+  return {code, std::generic_category()};
+}
 
 }  // namespace vantrel::platform::posix
