@@ -137,6 +137,23 @@ TEST_F(CopyFileTest, AMissingDestinationFolderFails) {
   EXPECT_FALSE(Exists(box / "nowhere"));
 }
 
+// A drop box: an ordinary user may write into the folder but not list it.
+TEST_F(CopyFileTest, CopiesIntoAFolderThatCannotBeListed) {
+  ::chmod(box.path().c_str(), 0755);
+  ::chmod(source_folder.c_str(), 0755);
+  const std::string from = box.Write("source/a.txt", "dropped");
+  const std::string drop_box = box.Folder("drop-box", 0333);
+  const auto result = RunInChild([&] {
+    if (::geteuid() == 0 &&
+        (::chown(drop_box.c_str(), 65534, 65534) != 0 || ::setuid(65534) != 0)) {
+      return 3;
+    }
+    return files->CopyFile(from, drop_box + "/a.txt") ? 1 : 0;
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(ReadFile(drop_box + "/a.txt"), "dropped");
+}
+
 TEST_F(CopyFileTest, AFolderOrADeviceIsNotCopied) {
   box.Folder("source/inner");
   EXPECT_TRUE(files->CopyFile(source_folder + "/inner", destination_folder + "/inner"));

@@ -192,9 +192,20 @@ std::error_code FillTemporary(int source_fd, const struct stat& source, UniqueFd
 }
 
 // A folder that cannot be flushed on this file system (EINVAL) holds the rename all the same.
+// A folder opened for search only (EBADF) cannot be flushed either.
 std::error_code FlushFolder(int folder_fd) {
-  if (::fsync(folder_fd) == 0 || errno == EINVAL) return {};
+  if (::fsync(folder_fd) == 0 || errno == EINVAL || errno == EBADF) return {};
   return LastError();
+}
+
+// Opened for reading so it can be flushed; a folder the user may write to but not list is
+// opened for search only.
+UniqueFd OpenFolder(const std::string& folder) {
+  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid() && errno == EACCES) {
+    fd.Reset(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  }
+  return fd;
 }
 
 }  // namespace
@@ -205,7 +216,7 @@ std::error_code CopyFileSafely(const std::string& from, const std::string& to) {
   if (auto error = OpenSource(from, source_fd, source)) return error;
 
   const PathParts parts = SplitLastComponent(to);
-  UniqueFd folder_fd(::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd folder_fd = OpenFolder(parts.folder);
   if (!folder_fd.valid()) return LastError();
   if (auto error = CheckDestination(folder_fd.get(), parts.name, source)) return error;
 
