@@ -16,7 +16,8 @@ root=$(dirname "$here")
 
 bench=${COPY_BENCH:-}
 if [ -z "$bench" ]; then
-  for candidate in "$root"/build*/bench/copy_bench "$root"/out/*/bench/copy_bench; do
+  for candidate in "$root"/build/*/bench/copy_bench "$root"/build*/bench/copy_bench \
+      "$root"/out/*/bench/copy_bench; do
     if [ -x "$candidate" ]; then bench=$candidate; break; fi
   done
 fi
