@@ -20,6 +20,9 @@ for preset in linux linux-asan; do
   ctest --preset "$preset" -j "$(nproc)"
 done
 
+echo "== packaging"
+scripts/check-packaging.sh build/linux
+
 if [ -x bench/run-all.sh ]; then
   echo "== benchmarks (smoke run)"
   bench/run-all.sh --smoke
