@@ -186,6 +186,22 @@ TEST_F(MainWindowTest, EnterAndEscapePressNoButton) {
   EXPECT_TRUE(top_->isVisible());
 }
 
+TEST_F(MainWindowTest, AltAndTheUnderlinedLetterPressTheButton) {
+  const std::vector<std::pair<Qt::Key, std::string>> accelerators{{Qt::Key_N, "Command1"},
+                                                                  {Qt::Key_M, "Command7"},
+                                                                  {Qt::Key_C, "Command8"},
+                                                                  {Qt::Key_E, "Command2"}};
+  ASSERT_TRUE(QTest::qWaitForWindowActive(top_));
+  for (const auto& [key, button] : accelerators) {
+    QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
+    // A button pressed by its accelerator shows itself down for a moment, then clicks.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sink_.Count(button, Event::Click) == 1; }, 2000))
+        << button;
+  }
+  // C belongs to the button while the Run menu is closed.
+  EXPECT_EQ(sink_.Count("cal", Event::Click) + sink_.Count("cd", Event::Click), 0);
+}
+
 TEST_F(MainWindowTest, ResizingMovesNothing) {
   std::map<std::string, QRect> before;
   for (const auto& control : app::Form2Description().controls) {
