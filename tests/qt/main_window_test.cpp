@@ -1,5 +1,6 @@
 // The main window as built from its description: caption, captions, geometry, looks, tab order,
 // menus, keys that must press nothing, and a resize that moves nothing.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 #include <map>
 
 #include "app/form2.h"
@@ -184,6 +186,41 @@ TEST_F(MainWindowTest, EnterAndEscapePressNoButton) {
     delete spy;
   }
   EXPECT_TRUE(top_->isVisible());
+}
+
+// Every control found by what a screen reader calls it, through the accessibility tree.
+TEST_F(MainWindowTest, ScreenReadersFindEachControlByName) {
+  std::map<std::string, std::string> found;  // accessible name -> control
+  std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+    if (node == nullptr) return;
+    if (node->object() != nullptr && !node->object()->objectName().isEmpty()) {
+      const std::string control = node->object()->objectName().toStdString();
+      found.emplace(node->text(QAccessible::Name).toStdString(), control);
+      // Combo boxes are named by their value on Linux and say what they are here.
+      if (node->role() == QAccessible::ComboBox)
+        found.emplace(node->text(QAccessible::Description).toStdString(), control);
+    }
+    for (int i = 0; i < node->childCount(); ++i) walk(node->child(i));
+  };
+  walk(QAccessible::queryAccessibleInterface(top_));
+  const std::map<std::string, std::string> expected{{"Source drive", "Drive1"},
+                                                    {"Source folders", "Dir1"},
+                                                    {"Source files", "File1"},
+                                                    {"File name", "Label1"},
+                                                    {"File size", "Label2"},
+                                                    {"Destination drive", "Drive2"},
+                                                    {"Destination folders", "Dir2"},
+                                                    {"Destination files", "File2"},
+                                                    {"Programs", "File3"},
+                                                    {"Program to run", "Label5"},
+                                                    {"Source folder name", "Label4"},
+                                                    {"Destination folder name", "Label6"},
+                                                    {"Copy +Paste", "Command8"},
+                                                    {"Run Winprogram...", "Command6"},
+                                                    {"Source", "Frame1"}};
+  for (const auto& [name, control] : expected) {
+    EXPECT_EQ(found[name], control) << name;
+  }
 }
 
 TEST_F(MainWindowTest, AltAndTheUnderlinedLetterPressTheButton) {

@@ -52,8 +52,13 @@ QtButton::QtButton(const ControlDescription& description, QWidget* parent, Event
 }
 
 void QtButton::Load() {
-  button_->setText(
-      FitCaption(ToDisplay(description().caption), button_->fontMetrics(), button_->size()));
+  const QString caption = ToDisplay(description().caption);
+  const QString fitted = FitCaption(caption, button_->fontMetrics(), button_->size());
+  button_->setText(fitted);
+  // A screen reader reads the caption as one line, whatever the button shows.
+  if (fitted != caption && button_->accessibleName().isEmpty())
+    button_->setAccessibleName(
+        QString(caption).remove(QRegularExpression(QStringLiteral("&(?!&)"))));
 }
 
 }  // namespace vantrel::platform::qt

@@ -1,5 +1,6 @@
 #include "platform/qt/window_builder.h"
 
+#include <QComboBox>
 #include <QMenuBar>
 #include <algorithm>
 #include <map>
@@ -51,7 +52,12 @@ void ApplyLooks(const ControlDescription& d, QWidget* widget) {
   if (d.kind != ControlKind::Line) widget->setGeometry(ToPixels(d.bounds));
   if (!d.tooltip.empty()) widget->setToolTip(ToDisplay(d.tooltip));
   // Buttons and frames are known by their captions already; lists and labels need a name.
-  if (!d.accessible_name.empty()) widget->setAccessibleName(ToDisplay(d.accessible_name));
+  if (!d.accessible_name.empty()) {
+    widget->setAccessibleName(ToDisplay(d.accessible_name));
+    // On Linux Qt names a combo box by its current text; the description says what it is.
+    if (qobject_cast<QComboBox*>(widget) != nullptr)
+      widget->setAccessibleDescription(ToDisplay(d.accessible_name));
+  }
   if (d.font) widget->setFont(ToQFont(*d.font));
   if (d.text_colour && d.kind != ControlKind::Line) {
     QPalette palette = widget->palette();
