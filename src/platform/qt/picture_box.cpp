@@ -11,7 +11,8 @@ QtPictureBox::QtPictureBox(const ControlDescription& description, QWidget* paren
     label_->setLineWidth(2);
   }
   label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label_->setPixmap(ApplicationIconPixmap());
+  // Drawn from the icon's larger sizes on a high-density screen, so it stays sharp.
+  label_->setPixmap(ApplicationIcon().pixmap(QSize(48, 48), label_->devicePixelRatioF()));
   label_->setFocusPolicy(Qt::StrongFocus);
 }
 
