@@ -2,6 +2,7 @@
 // keys and tab order, unloading and loading again, and the end of the program with it open.
 #include <QAction>
 #include <QApplication>
+#include <QImage>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -48,6 +49,20 @@ TEST_F(AboutWindowTest, OpensAtItsPlaceAsAFixedToolWindowWithoutIcon) {
   EXPECT_TRUE(about->windowIcon().isNull());
   EXPECT_EQ(about->parentWidget(), nullptr);  // no owner
   EXPECT_TRUE(TopLevel("Form2")->isVisible());
+}
+
+TEST_F(AboutWindowTest, DrawsTheEtchedRuleAsAGreyLineOverAWhiteOne) {
+  QWidget* about = OpenAbout();
+  ASSERT_NE(about, nullptr);
+  const QImage image = about->grab().toImage();
+  // The grey line on row 163 (2445 twips), the 2-pixel white one on rows 164 and 165.
+  for (const int x : {10, 200, 370}) {
+    EXPECT_EQ(image.pixelColor(x, 163), QColor(128, 128, 128)) << x;
+    EXPECT_EQ(image.pixelColor(x, 164), QColor(Qt::white)) << x;
+    EXPECT_EQ(image.pixelColor(x, 165), QColor(Qt::white)) << x;
+    EXPECT_NE(image.pixelColor(x, 166), QColor(Qt::white)) << x;
+    EXPECT_NE(image.pixelColor(x, 162), QColor(128, 128, 128)) << x;
+  }
 }
 
 TEST_F(AboutWindowTest, FocusStartsOnOkAndTabGoesToPictureThenSystemInfo) {
