@@ -3,6 +3,7 @@
 
 #include <QPixmap>
 #include <string>
+#include <utility>
 
 #include "platform/controls.h"
 
