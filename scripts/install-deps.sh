@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev qt6-base-dev
-          fonts-dejavu-core xvfb clang-format desktop-file-utils appstream dpkg-dev)
+          fonts-dejavu-core fonts-liberation2 xvfb clang-format desktop-file-utils appstream dpkg-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -56,8 +56,8 @@ const std::array kControls{
                        .tab_index = 0,
                        .caption = "OK"},
     Text("lblDisclaimer", {255, 2640, 3870, 825}, 4,
-         "Vantrel is freeware: use it and pass it on freely, at your own risk.\n"
-         "Contact: the Vantrel developers, telephone +1 555 0100."),
+         "Vantrel is freeware: use and share it freely, at your own risk.\n"
+         "Contact: telephone +1 555 0100"),
     ControlDescription{.name = "cmdSysInfo",
                        .kind = ControlKind::Button,
                        .bounds = {4260, 3075, 1245, 345},
