@@ -1,0 +1,17 @@
+// The copy behind FileSystem::CopyFile on Windows.
+#pragma once
+
+#include <string>
+#include <system_error>
+
+namespace vantrel::platform::win32 {
+
+// Copies a file over the destination name so that a failure never damages anything: the data
+// goes into a hidden temporary file in the destination folder, which replaces the destination
+// name in one step (MoveFileExW) only when it is complete and flushed to disk. Refuses a source
+// that is not a disk file, a destination that is the source itself (same volume and file index,
+// whatever the spelling: letter case, 8.3 names, "." and "..", doubled separators, hard links),
+// a folder, and a read-only destination. The copy keeps the source's attributes and times.
+std::error_code CopyFileSafely(const std::string& from, const std::string& to);
+
+}  // namespace vantrel::platform::win32

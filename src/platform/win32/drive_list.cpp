@@ -1,0 +1,57 @@
+#include "platform/win32/drive_list.h"
+
+#include "platform/win32/win32_text.h"
+
+namespace vantrel::platform::win32 {
+namespace {
+
+constexpr int kVisibleDrives = 8;
+constexpr int kBorders = 6;  // the selection field's frame, above and below
+
+}  // namespace
+
+void Win32DriveList::Create(const ControlHost& host) {
+  events_ = &host.events;
+  front_end_ = &host.front_end;
+  MakeWindow(host, L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);
+  for (const auto& drive : front_end_->drives.Drives()) {
+    ::SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(drive.text).c_str()));
+  }
+}
+
+void Win32DriveList::Load() {
+  const auto drive = front_end_->drives.DriveOf(front_end_->working_folder);
+  const auto count = static_cast<int>(front_end_->drives.Drives().size());
+  shown_ = drive ? static_cast<int>(*drive) : (count > 0 ? 0 : -1);
+  ::SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(shown_), 0);
+}
+
+// The closed list keeps the designed height; the height given to a drop-down combo box also
+// holds its open list.
+void Win32DriveList::Place(const RECT& pixels, UINT dpi) {
+  if (hwnd_ == nullptr) return;
+  const int height = pixels.bottom - pixels.top;
+  if (height > kBorders) {
+    ::SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height - kBorders);
+  }
+  const int item = static_cast<int>(::SendMessageW(hwnd_, CB_GETITEMHEIGHT, 0, 0));
+  RECT whole = pixels;
+  whole.bottom += kVisibleDrives * (item > 0 ? item : height);
+  Win32Control::Place(whole, dpi);
+}
+
+void Win32DriveList::OnCommand(WORD code) {
+  if (code != CBN_SELCHANGE) return;
+  const int index = static_cast<int>(::SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
+  if (index < 0 || index == shown_) return;
+  shown_ = index;
+  events_->Raise(name(), Event::Change, {});
+}
+
+std::string Win32DriveList::Drive() const {
+  const auto& drives = front_end_->drives.Drives();
+  if (shown_ < 0 || static_cast<std::size_t>(shown_) >= drives.size()) return {};
+  return drives[static_cast<std::size_t>(shown_)].text;
+}
+
+}  // namespace vantrel::platform::win32

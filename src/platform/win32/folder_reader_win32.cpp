@@ -1,0 +1,65 @@
+// ReadFolder on Windows: one FindFirstFileExW search of the folder, asking for no short names
+// and in large batches. Hidden and system entries are marked hidden. Programs are recognised by
+// their name, so there are no execute bits to read.
+#include "platform/listing.h"
+#include "platform/win32/win32_api.h"
+#include "platform/win32/win32_path.h"
+#include "platform/win32/win32_text.h"
+
+namespace vantrel::platform {
+namespace {
+
+constexpr std::size_t kInitialCapacity = 256;
+
+struct SearchCloser {
+  HANDLE search;
+  ~SearchCloser() { ::FindClose(search); }
+};
+
+bool IsDotOrDotDot(const wchar_t* name) {
+  return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+FolderEntry MakeEntry(const WIN32_FIND_DATAW& found) {
+  FolderEntry entry;
+  entry.name = win32::Narrow(found.cFileName);
+  const DWORD attributes = found.dwFileAttributes;
+  entry.hidden = (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    entry.kind = EntryKind::Folder;
+  } else if (attributes & FILE_ATTRIBUTE_DEVICE) {
+    entry.kind = EntryKind::Other;
+  } else {
+    entry.kind = EntryKind::File;
+  }
+  return entry;
+}
+
+}  // namespace
+
+std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool) {
+  std::wstring pattern = win32::SystemPath(path);
+  if (pattern.empty()) return std::nullopt;
+  if (!win32::IsSeparator(pattern.back())) pattern.push_back(L'\\');
+  pattern.push_back(L'*');
+
+  WIN32_FIND_DATAW found{};
+  const HANDLE search =
+      ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                         FIND_FIRST_EX_LARGE_FETCH);
+  std::vector<FolderEntry> entries;
+  if (search == INVALID_HANDLE_VALUE) {
+    // An empty drive root has not even "." and ".."; anything else means no readable folder.
+    if (::GetLastError() == ERROR_FILE_NOT_FOUND) return entries;
+    return std::nullopt;
+  }
+  const SearchCloser closer{search};
+  entries.reserve(kInitialCapacity);
+  do {
+    if (!IsDotOrDotDot(found.cFileName)) entries.push_back(MakeEntry(found));
+  } while (::FindNextFileW(search, &found));
+  if (::GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
+  return entries;
+}
+
+}  // namespace vantrel::platform

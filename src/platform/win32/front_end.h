@@ -1,0 +1,38 @@
+// What every window of the Win32 front end shares: the drives and their current folders, the
+// folder the lists start in, the program's icons and drag cursor, the hidden window that owns
+// the windows kept out of the taskbar, and the program's end.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/drive_memory.h"
+#include "platform/win32/win32_api.h"
+
+namespace vantrel::platform::win32 {
+
+class Win32Window;
+
+// Resource numbers of the executable (resources/vantrel.rc).
+inline constexpr int kAppIconResource = 1;
+inline constexpr int kDragIconResource = 2;
+
+struct FrontEnd {
+  HINSTANCE instance = nullptr;
+  DriveMemory drives;
+  std::string working_folder;
+  HICON large_icon = nullptr;       // 48x48: the About picture
+  HICON window_icon = nullptr;      // title bar and taskbar
+  HICON small_icon = nullptr;       // title bar at small size
+  HCURSOR built_in_drag = nullptr;  // the file list's drag cursor until grab.ico replaces it
+  HWND hidden_owner = nullptr;
+  std::vector<Win32Window*> windows{};  // every window made, loaded or not
+  int loaded_windows = 0;
+  // Set by EndProgram: from then on no event reaches a handler.
+  bool ended = false;
+  // Runs once the last window has closed, or at EndProgram.
+  std::function<void()> quit{};
+};
+
+}  // namespace vantrel::platform::win32

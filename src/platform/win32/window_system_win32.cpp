@@ -1,0 +1,118 @@
+#include "platform/win32/window_system_win32.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "platform/native.h"
+#include "platform/win32/form_window.h"
+#include "platform/win32/picture_win32.h"
+#include "platform/win32/win32_path.h"
+
+namespace vantrel::platform::win32 {
+namespace {
+
+constexpr wchar_t kOwnerClass[] = L"VantrelOwner";
+constexpr int kLargeIcon = 48;
+
+HICON ProgramIcon(HINSTANCE instance, int size) {
+  const auto icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource),
+                                                    IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  return icon != nullptr ? icon : ::LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+HCURSOR BuiltInDragCursor(HINSTANCE instance) {
+  const auto icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kDragIconResource),
+                                                    IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
+  return icon != nullptr ? icon : ::LoadCursorW(nullptr, IDC_HAND);
+}
+
+// A window that is never shown: windows it owns stay out of the taskbar.
+HWND MakeHiddenOwner(HINSTANCE instance) {
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  if (!::GetClassInfoExW(instance, kOwnerClass, &window_class)) {
+    window_class = {};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = ::DefWindowProcW;
+    window_class.hInstance = instance;
+    window_class.lpszClassName = kOwnerClass;
+    ::RegisterClassExW(&window_class);
+  }
+  return ::CreateWindowExW(0, kOwnerClass, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                           instance, nullptr);
+}
+
+}  // namespace
+
+Win32WindowSystem::Win32WindowSystem(HINSTANCE instance, std::function<void()> quit,
+                                     std::string start_folder)
+    : front_end_{.instance = instance,
+                 .drives = DriveMemory(ListDrives(), start_folder, kWindowsPaths),
+                 .working_folder = start_folder,
+                 .quit = std::move(quit)} {
+  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                      ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  front_end_.large_icon = ProgramIcon(instance, kLargeIcon);
+  front_end_.window_icon = ProgramIcon(instance, ::GetSystemMetrics(SM_CXICON));
+  front_end_.small_icon = ProgramIcon(instance, ::GetSystemMetrics(SM_CXSMICON));
+  front_end_.built_in_drag = BuiltInDragCursor(instance);
+  front_end_.hidden_owner = MakeHiddenOwner(instance);
+}
+
+Win32WindowSystem::~Win32WindowSystem() {
+  front_end_.quit = nullptr;
+  if (front_end_.hidden_owner != nullptr) ::DestroyWindow(front_end_.hidden_owner);
+}
+
+std::unique_ptr<Window> Win32WindowSystem::CreateWindow(const WindowDescription& description,
+                                                        EventSink& events) {
+  return std::make_unique<Win32Window>(description, events, front_end_);
+}
+
+PicturePtr Win32WindowSystem::LoadPicture(const std::string& path) {
+  const auto icon = static_cast<HICON>(
+      ::LoadImageW(nullptr, SystemPath(path).c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+  if (icon == nullptr) return nullptr;
+  return std::make_shared<Win32Picture>(icon);
+}
+
+// No handler runs from here on; the windows close and the loop ends.
+void Win32WindowSystem::EndProgram() {
+  front_end_.ended = true;
+  // Closing the last loaded window quits; with none loaded, quit here.
+  const bool any_loaded = front_end_.loaded_windows > 0;
+  const auto windows = front_end_.windows;
+  for (Win32Window* window : windows) window->Unload();
+  if (!any_loaded && front_end_.quit) front_end_.quit();
+}
+
+bool Win32WindowSystem::PreTranslate(MSG& message) {
+  for (Win32Window* window : front_end_.windows) {
+    const HWND hwnd = window->hwnd();
+    if (hwnd != nullptr && (message.hwnd == hwnd || ::IsChild(hwnd, message.hwnd))) {
+      return ::IsDialogMessageW(hwnd, &message) != 0;
+    }
+  }
+  return false;
+}
+
+Win32Window* Win32WindowSystem::Find(std::string_view name) const {
+  for (auto it = front_end_.windows.rbegin(); it != front_end_.windows.rend(); ++it) {
+    if ((*it)->description().name == name) return *it;
+  }
+  return nullptr;
+}
+
+int RunMessageLoop(Win32WindowSystem& windows) {
+  MSG message{};
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (windows.PreTranslate(message)) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace vantrel::platform::win32

@@ -1,0 +1,45 @@
+// The Win32 front end: windows made from descriptions, pictures loaded from icon files, and the
+// end of the program.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/win32/front_end.h"
+#include "platform/window_system.h"
+
+namespace vantrel::platform::win32 {
+
+class Win32Window;
+
+class Win32WindowSystem final : public WindowSystem {
+ public:
+  // quit runs once the last window has closed, or at EndProgram (the program posts
+  // WM_QUIT there). The lists open in start_folder.
+  Win32WindowSystem(HINSTANCE instance, std::function<void()> quit, std::string start_folder);
+  ~Win32WindowSystem() override;
+  Win32WindowSystem(const Win32WindowSystem&) = delete;
+  Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
+
+  std::unique_ptr<Window> CreateWindow(const WindowDescription& description,
+                                       EventSink& events) override;
+  // An icon file, at the size it was drawn; null when it is missing or not an icon.
+  PicturePtr LoadPicture(const std::string& path) override;
+  void EndProgram() override;
+
+  // The keyboard interface of the program's windows (Tab, Enter, Escape, accelerators) for one
+  // message of the loop; true when that took the message.
+  bool PreTranslate(MSG& message);
+  // The last window made from the description of that name; null when none was made.
+  Win32Window* Find(std::string_view name) const;
+  const FrontEnd& front_end() const { return front_end_; }
+
+ private:
+  FrontEnd front_end_;
+};
+
+// Runs the messages of the program's windows until WM_QUIT; returns its exit code.
+int RunMessageLoop(Win32WindowSystem& windows);
+
+}  // namespace vantrel::platform::win32
