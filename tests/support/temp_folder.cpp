@@ -6,6 +6,28 @@
 #include <stdexcept>
 
 namespace vantrel::testing {
+namespace {
+
+// Path texts in the tests are what the lists report: raw bytes on POSIX, UTF-8 on Windows
+// (where std::filesystem would otherwise read a narrow text in the ANSI code page).
+std::filesystem::path FromText(const std::string& text) {
+#ifdef _WIN32
+  return std::filesystem::path(std::u8string(text.begin(), text.end())).make_preferred();
+#else
+  return std::filesystem::path(text);
+#endif
+}
+
+std::string ToText(const std::filesystem::path& path) {
+#ifdef _WIN32
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+#else
+  return path.string();
+#endif
+}
+
+}  // namespace
 
 TempFolder::TempFolder() {
   std::random_device random;
@@ -32,21 +54,25 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path_, error);
 }
 
+std::string TempFolder::str() const {
+  return ToText(path_);
+}
+
 std::string TempFolder::Folder(const std::string& relative) const {
-  const auto folder = path_ / relative;
+  const auto folder = path_ / FromText(relative);
   std::filesystem::create_directories(folder);
-  return folder.string();
+  return ToText(folder);
 }
 
 std::string TempFolder::Write(const std::string& relative, const std::string& content) const {
-  const auto file = path_ / relative;
+  const auto file = path_ / FromText(relative);
   std::filesystem::create_directories(file.parent_path());
   std::ofstream(file, std::ios::binary) << content;
-  return file.string();
+  return ToText(file);
 }
 
 std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(FromText(path), std::ios::binary);
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();

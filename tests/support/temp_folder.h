@@ -14,8 +14,8 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  // The folder as the lists report it (native separators, no trailing one).
-  std::string str() const { return path_.string(); }
+  // The folder as the lists report it (native separators, no trailing one; UTF-8 on Windows).
+  std::string str() const;
   // Makes a subfolder (and its parents) and returns its path.
   std::string Folder(const std::string& relative) const;
   // Writes a file of the given content and returns its path.

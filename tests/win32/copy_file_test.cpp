@@ -1,0 +1,167 @@
+// The Windows copy: it replaces the destination only with a complete copy, never touches a file
+// copied onto itself under any spelling, and leaves nothing behind when it fails.
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+#include "platform/native.h"
+#include "win32_paths.h"
+
+namespace vantrel::testing {
+namespace {
+
+class Copy : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    source_folder = temp.Folder("source");
+    target_folder = temp.Folder("target");
+    source = temp.Write("source\\report.txt", "new content");
+    target = Join(target_folder, "report.txt");
+  }
+  std::error_code CopyFile(const std::string& from, const std::string& to) {
+    return files->CopyFile(from, to);
+  }
+  // The destination folder holds exactly these names: no temporary file was left behind.
+  void ExpectOnly(const std::vector<std::string>& names) {
+    EXPECT_EQ(RawNames(target_folder), names);
+  }
+
+  TempFolder temp;
+  std::unique_ptr<platform::FileSystem> files = platform::MakeNativeFileSystem();
+  std::string source_folder, target_folder, source, target;
+};
+
+// The file's identity on its volume: two names of one file (a hard link) share it.
+std::uint64_t FileIndex(const std::string& path) {
+  const HANDLE file = ::CreateFileW(W(path).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  BY_HANDLE_FILE_INFORMATION info{};
+  ::GetFileInformationByHandle(file, &info);
+  ::CloseHandle(file);
+  return (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+}
+
+FILETIME WriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ::GetFileAttributesExW(W(path).c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+// Files or folders; a folder's write time changes whenever a name is made or removed in it.
+void SetWriteTime(const std::string& path, const FILETIME& time) {
+  const HANDLE file =
+      ::CreateFileW(W(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ::SetFileTime(file, nullptr, nullptr, &time);
+  ::CloseHandle(file);
+}
+
+TEST_F(Copy, ReplacesTheDestinationAndKeepsTimesAndAttributes) {
+  temp.Write("target\\report.txt", "old");
+  const FILETIME written{0x12345678, 0x01D00000};
+  const HANDLE file = ::CreateFileW(W(source).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  ::SetFileTime(file, nullptr, nullptr, &written);
+  ::CloseHandle(file);
+  SetReadOnly(source, true);
+
+  EXPECT_FALSE(CopyFile(source, target));
+  EXPECT_EQ(ReadAll(target), "new content");
+  const FILETIME copied = WriteTime(target);
+  EXPECT_EQ(::CompareFileTime(&written, &copied), 0);
+  EXPECT_TRUE(Attributes(target) & FILE_ATTRIBUTE_READONLY);
+  ExpectOnly({"report.txt"});
+  SetReadOnly(source, false);
+  SetReadOnly(target, false);
+}
+
+TEST_F(Copy, OntoItselfUnderAnySpellingChangesNothing) {
+  wchar_t short_path[MAX_PATH] = {};
+  const std::string long_named = temp.Write("source\\a rather long file name.text", "keep me");
+  ::GetShortPathNameW(W(long_named).c_str(), short_path, MAX_PATH);
+  ASSERT_NE(platform::win32::Narrow(short_path), long_named) << "no 8.3 name to test with";
+  std::string upper = source;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string linked = Join(source_folder, "hard link.txt");
+  ASSERT_TRUE(::CreateHardLinkW(W(linked).c_str(), W(source).c_str(), nullptr));
+
+  const std::pair<std::string, std::string> spellings[] = {
+      {source, source},
+      {source, upper},
+      {source, source_folder + "\\.\\..\\source\\\\report.txt"},
+      {source, linked},
+      {long_named, platform::win32::Narrow(short_path)},
+  };
+  // Refused before anything is written: not even a temporary file comes and goes.
+  const FILETIME untouched{0x11111111, 0x01D00000};
+  SetWriteTime(source_folder, untouched);
+  for (const auto& [from, to] : spellings) {
+    EXPECT_TRUE(CopyFile(from, to)) << to;
+    EXPECT_TRUE(CopyFile(to, from)) << to;
+  }
+  const FILETIME after = WriteTime(source_folder);
+  EXPECT_EQ(::CompareFileTime(&after, &untouched), 0);
+  EXPECT_EQ(ReadAll(source), "new content");
+  EXPECT_EQ(ReadAll(long_named), "keep me");
+  EXPECT_EQ(FileIndex(linked), FileIndex(source));  // still one file under two names
+  EXPECT_EQ(RawNames(source_folder), (std::vector<std::string>{"a rather long file name.text",
+                                                               "hard link.txt", "report.txt"}));
+}
+
+TEST_F(Copy, AFailedCopyLeavesTheDestinationAndNoTemporaryFile) {
+  temp.Write("target\\report.txt", "old");
+  // The source is gone.
+  EXPECT_TRUE(CopyFile(Join(source_folder, "missing.txt"), target));
+  // The source is being written by someone else.
+  HANDLE writer = ::CreateFileW(W(source).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(CopyFile(source, target));
+  ::CloseHandle(writer);
+  // The destination is held open: the copy is made, but cannot take the destination's place.
+  HANDLE holder = ::CreateFileW(W(target).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(CopyFile(source, target));
+  ::CloseHandle(holder);
+  EXPECT_EQ(ReadAll(target), "old");
+  ExpectOnly({"report.txt"});
+}
+
+TEST_F(Copy, ReadOnlyDestinationsAndFoldersAreRefused) {
+  temp.Write("target\\report.txt", "old");
+  SetReadOnly(target, true);
+  EXPECT_TRUE(CopyFile(source, target));
+  EXPECT_EQ(ReadAll(target), "old");
+  SetReadOnly(target, false);
+
+  const std::string folder = temp.Folder("target\\report folder");
+  EXPECT_TRUE(CopyFile(source, folder));
+  EXPECT_TRUE(IsFolder(folder));
+  EXPECT_TRUE(CopyFile(source, target_folder + "\\"));  // nothing selected: a folder path
+  EXPECT_TRUE(CopyFile(source_folder, target));         // a folder is no source
+  ExpectOnly({"report folder", "report.txt"});
+}
+
+TEST_F(Copy, DriveLetterSpellingsAndNonAsciiNamesWork) {
+  const std::string name =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e \xE2\x9C\x93 \xE6\x97\xA5.txt";
+  const std::string from = temp.Write("source\\" + name, "unicode");
+  const std::string folder = temp.Folder(
+      "\xC3\x9C"
+      "ber");
+  std::string lower_drive = Join(folder, name);
+  lower_drive[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(lower_drive[0])));
+  EXPECT_FALSE(CopyFile(from, lower_drive));
+  EXPECT_EQ(RawNames(folder), std::vector<std::string>{name});
+  std::string forward = Join(target_folder, name);
+  for (char& c : forward) c = c == '\\' ? '/' : c;
+  EXPECT_FALSE(CopyFile(from, forward));
+  EXPECT_EQ(ReadAll(Join(target_folder, name)), "unicode");
+}
+
+}  // namespace
+}  // namespace vantrel::testing
