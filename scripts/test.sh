@@ -23,6 +23,8 @@ done
 echo "== packaging"
 scripts/check-packaging.sh build/linux
 
+scripts/test-win32.sh
+
 if [ -x bench/run-all.sh ]; then
   echo "== benchmarks (smoke run)"
   bench/run-all.sh --smoke

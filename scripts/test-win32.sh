@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the Windows program with mingw-w64 and runs its tests under Wine: the core tests, the
+# Win32 service contract tests, the registry tests and the window tests. The Wine prefix and its
+# X server are made on first use and stopped at the end.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-win-deps.sh
+trap 'scripts/wine-prefix.sh stop' EXIT
+scripts/wine-prefix.sh start
+
+echo "== mingw: build"
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw -j "$(nproc)"
+echo "== mingw: tests under Wine"
+ctest --preset mingw -j "$(nproc)"
