@@ -63,6 +63,7 @@ std::optional<std::uint64_t> RecordingFileSystem::FileLength(const std::string& 
 
 std::string RecordingFileSystem::FileExists(const std::string& path) {
   exists_queries.push_back(path);
+  if (absent.count(path)) return {};
   if (existing.count(path)) return path.substr(path.find_last_of("\\/") + 1);
   return real_->FileExists(path);
 }

@@ -59,6 +59,8 @@ class RecordingFileSystem : public platform::FileSystem {
   std::map<std::string, std::uint64_t> length_overrides;
   // Paths to report as existing files, such as fixed paths of another system.
   std::set<std::string> existing;
+  // Paths to report as missing, such as fixed paths this system really has.
+  std::set<std::string> absent;
 
  private:
   std::unique_ptr<platform::FileSystem> real_;
