@@ -1,7 +1,9 @@
 // Delete, new folder, file length and existence on Windows.
 #include <gtest/gtest.h>
 
+#include "platform/listing.h"
 #include "platform/native.h"
+#include "platform/win32/win32_path.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {
@@ -48,6 +50,31 @@ TEST_F(FileSystem, NamesThatWindowsWouldShortenAreRefused) {
     EXPECT_TRUE(files->MakeFolder(Join(temp.str(), typed))) << typed;
   }
   EXPECT_TRUE(RawNames(temp.str()).empty());
+}
+
+// Past MAX_PATH every operation still reaches its file.
+TEST_F(FileSystem, PathsLongerThanMaxPathWork) {
+  std::vector<std::string> levels{temp.str()};
+  for (int level = 0; level < 6; ++level) {
+    levels.push_back(levels.back() + "\\" + std::string(50, static_cast<char>('a' + level)));
+    ASSERT_FALSE(files->MakeFolder(levels.back())) << levels.back().size();
+  }
+  const std::string folder = levels.back();
+  ASSERT_GT(folder.size(), 300u);
+  const std::string source = temp.Write("short.txt", "deep");
+  const std::string deep = Join(folder, "copy.txt");
+  EXPECT_FALSE(files->CopyFile(source, deep));
+  EXPECT_EQ(files->FileLength(deep), 4u);
+  EXPECT_EQ(files->FileExists(deep), "copy.txt");
+  const auto entries = platform::ReadFolder(folder, false);
+  ASSERT_TRUE(entries);
+  EXPECT_EQ(entries->size(), 1u);
+  EXPECT_FALSE(files->DeleteFile(deep));
+  EXPECT_EQ(files->FileLength(deep), std::nullopt);
+  // The temporary folder's own clean-up stops at MAX_PATH.
+  for (std::size_t i = levels.size() - 1; i > 0; --i) {
+    EXPECT_TRUE(::RemoveDirectoryW(platform::win32::SystemPath(levels[i]).c_str()));
+  }
 }
 
 TEST_F(FileSystem, LengthIsSixtyFourBitAndOnlyForFiles) {

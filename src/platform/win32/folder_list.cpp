@@ -43,7 +43,7 @@ void Win32FolderList::Create(const ControlHost& host) {
 void Win32FolderList::Load() {
   if (!Open(front_end_->working_folder)) {
     open_ = front_end_->working_folder;
-    ShowRows(FolderListRows(open_, {}, kWindowsPaths));
+    ShowRows(FolderListRows(open_, std::vector<FolderEntry>{}, kWindowsPaths));
   }
 }
 
