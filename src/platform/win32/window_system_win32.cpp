@@ -88,14 +88,14 @@ void Win32WindowSystem::EndProgram() {
   if (!any_loaded && front_end_.quit) front_end_.quit();
 }
 
+// The message's window is found first: handling the message may make a new window.
 bool Win32WindowSystem::PreTranslate(MSG& message) {
-  for (Win32Window* window : front_end_.windows) {
+  HWND target = nullptr;
+  for (const Win32Window* window : front_end_.windows) {
     const HWND hwnd = window->hwnd();
-    if (hwnd != nullptr && (message.hwnd == hwnd || ::IsChild(hwnd, message.hwnd))) {
-      return ::IsDialogMessageW(hwnd, &message) != 0;
-    }
+    if (hwnd != nullptr && (message.hwnd == hwnd || ::IsChild(hwnd, message.hwnd))) target = hwnd;
   }
-  return false;
+  return target != nullptr && ::IsDialogMessageW(target, &message) != 0;
 }
 
 Win32Window* Win32WindowSystem::Find(std::string_view name) const {
