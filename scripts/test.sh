@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Vantrel and runs every test: the optimised build, then the build with AddressSanitizer
-# and UndefinedBehaviorSanitizer, then each benchmark once on a small size so none can rot.
+# and UndefinedBehaviorSanitizer, the install tree and .deb, the Windows program under Wine, and
+# each benchmark once on a small size so none can rot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +24,7 @@ done
 echo "== packaging"
 scripts/check-packaging.sh build/linux
 
+echo "== Windows program under Wine"
 scripts/test-win32.sh
 
 if [ -x bench/run-all.sh ]; then

@@ -72,6 +72,9 @@ TEST_F(Launcher, AccessoriesStartTheirFixedPathFirstWithTheirStyles) {
 }
 
 TEST_F(Launcher, AccessoriesFallBackToTheSystemsOwnProgramOrDoNothing) {
+  // The fixed paths may hold real programs (Windows keeps notepad.exe in its own folder).
+  h.files.absent = {"c:\\windows\\calc.exe", "C:\\Program Files\\Accessories\\MSPAINT.EXE",
+                    "C:\\WINDOWS\\cdplayer.exe", "C:\\WINDOWS\\NOTEPAD.EXE"};
   h.programs.accessories = {{Accessory::Calculator, "/usr/bin/calc"},
                             {Accessory::Notepad, "/usr/bin/editor"}};
   h.programs.succeeds = [](const std::string&) { return true; };
