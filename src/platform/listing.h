@@ -3,16 +3,17 @@
 // shared, so both front ends list alike.
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/folder_snapshot.h"
 #include "platform/paths.h"
 
 namespace vantrel::platform {
-
-enum class EntryKind { File, Folder, Other };
 
 struct FolderEntry {
   std::string name;  // raw bytes on POSIX, UTF-8 on Windows
@@ -25,9 +26,44 @@ struct FolderEntry {
 // stat per file on POSIX, so they are only read when asked for.
 std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool with_exec_bits);
 
+// Reads one folder into a snapshot with one pass of the system's folder calls: the entry type
+// comes with the name, so only links and entries of unknown type cost a stat (which also gives
+// their execute bits). nullopt when the folder cannot be read. POSIX only for now.
+std::optional<FolderSnapshot> ReadFolderSnapshot(const std::string& path);
+
+// Asks the system for the mode of each of the given entries of a snapshot of `folder`, and sets
+// marks[k] to 1 where entries[k] is a regular file with an execute bit set. Safe to run on
+// several threads at once for disjoint parts. False when the folder cannot be opened. POSIX only.
+bool ReadExecuteBits(const std::string& folder, const FolderSnapshot& snapshot,
+                     std::span<const std::uint32_t> entries, std::span<std::uint8_t> marks);
+
+// A snapshot of entries read by ReadFolder (execute bits count as known when list_executables
+// is set).
+FolderSnapshot SnapshotOf(const std::vector<FolderEntry>& entries, bool list_executables);
+
 // True when the name matches one of the ";"-separated patterns ('*' any run, '?' one character,
 // letter case ignored).
 bool MatchesPattern(std::string_view name, std::string_view patterns);
+
+// The entries a file list shows, in its order: regular files, not hidden, that match the pattern
+// or, when list_executables is set, that the snapshot knows to be executable.
+std::vector<std::uint32_t> FileListRows(const FolderSnapshot& snapshot, std::string_view pattern,
+                                        bool list_executables);
+
+// A program list before the execute bits are read: `rows` are the files it shows in any case
+// (matching the pattern, or known executable), in order; `unknown` the other regular files that
+// are not hidden, whose execute bits decide.
+struct ProgramRows {
+  std::vector<std::uint32_t> rows;
+  std::vector<std::uint32_t> unknown;
+};
+ProgramRows ProgramListRows(const FolderSnapshot& snapshot, std::string_view pattern);
+
+// The rows with the unknown entries marked executable (marks[k] for unknown[k]) added in order.
+std::vector<std::uint32_t> AddExecutables(const FolderSnapshot& snapshot,
+                                          std::vector<std::uint32_t> rows,
+                                          std::span<const std::uint32_t> unknown,
+                                          std::span<const std::uint8_t> marks);
 
 // The names a file list shows: regular, not hidden, matching the pattern (or, when
 // list_executables is set, executable), sorted without regard to case.
@@ -48,6 +84,8 @@ struct FolderRow {
 // folder, then its subfolders (sorted, hidden ones left out).
 std::vector<FolderRow> FolderListRows(const std::string& open_folder,
                                       const std::vector<FolderEntry>& entries, PathStyle style);
+std::vector<FolderRow> FolderListRowsFromSnapshot(const std::string& open_folder,
+                                                  const FolderSnapshot& snapshot, PathStyle style);
 
 // A folder path in the form the lists report: no trailing separator except at a root.
 std::string NormalizeFolder(std::string path, PathStyle style);

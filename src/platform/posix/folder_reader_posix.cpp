@@ -1,14 +1,16 @@
-// ReadFolder on POSIX: readdir keeps every name as raw bytes, including names that are not valid
-// UTF-8 (which Qt's own listing skips). A stat is made only where the entry type does not say
-// enough (links, file systems without d_type) or the execute bits are asked for.
+// Folder reading on POSIX: readdir keeps every name as raw bytes, including names that are not
+// valid UTF-8 (which Qt's own listing skips). A stat is made only where the entry type does not
+// say enough (links, file systems without d_type) or the execute bits are asked for.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <memory>
 
 #include "platform/listing.h"
+#include "platform/posix/unique_fd_posix.h"
 
 namespace vantrel::platform {
 namespace {
@@ -17,7 +19,8 @@ struct DirCloser {
   void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-constexpr std::size_t kInitialCapacity = 256;
+constexpr std::size_t kInitialEntries = 256;
+constexpr std::size_t kInitialNameBytes = 8192;
 
 bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
@@ -35,41 +38,77 @@ EntryKind KindOfType(unsigned char type) {
   return EntryKind::Other;
 }
 
-// A link counts as what it points to; a dangling link is Other.
-FolderEntry MakeEntry(int folder_fd, const dirent& found, bool with_exec_bits) {
-  FolderEntry entry;
-  entry.name = found.d_name;
-  entry.hidden = found.d_name[0] == '.';
-  entry.kind = KindOfType(found.d_type);
-  const bool needs_stat = found.d_type == DT_LNK || found.d_type == DT_UNKNOWN ||
-                          (with_exec_bits && found.d_type == DT_REG);
-  if (!needs_stat) return entry;
-  struct stat info {};
-  if (::fstatat(folder_fd, found.d_name, &info, 0) != 0) {
-    entry.kind = EntryKind::Other;
-    return entry;
+bool IsExecutableFile(mode_t mode) {
+  return S_ISREG(mode) && (mode & 0111) != 0;
+}
+
+// Adds one entry. A link counts as what it points to; a dangling link is Other. The stat that
+// resolves a link or an unknown type gives its execute bits for free.
+bool AddEntry(FolderSnapshot& snapshot, int folder_fd, const dirent& found) {
+  std::uint8_t flags = found.d_name[0] == '.' ? FolderSnapshot::kHidden : 0;
+  EntryKind kind = KindOfType(found.d_type);
+  if (found.d_type == DT_LNK || found.d_type == DT_UNKNOWN) {
+    struct stat info {};
+    kind = EntryKind::Other;
+    if (::fstatat(folder_fd, found.d_name, &info, 0) == 0) {
+      kind = KindOfMode(info.st_mode);
+      flags |= FolderSnapshot::kModeKnown;
+      if (IsExecutableFile(info.st_mode)) flags |= FolderSnapshot::kExecutable;
+    }
   }
-  entry.kind = KindOfMode(info.st_mode);
-  entry.executable = with_exec_bits && S_ISREG(info.st_mode) && (info.st_mode & 0111) != 0;
-  return entry;
+  return snapshot.Add(found.d_name, kind, flags);
 }
 
 }  // namespace
 
-std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool with_exec_bits) {
+std::optional<FolderSnapshot> ReadFolderSnapshot(const std::string& path) {
   std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
   if (!dir) return std::nullopt;
   const int folder_fd = ::dirfd(dir.get());
-  std::vector<FolderEntry> entries;
-  entries.reserve(kInitialCapacity);
+  FolderSnapshot snapshot;
+  snapshot.Reserve(kInitialEntries, kInitialNameBytes);
   for (;;) {
     errno = 0;
     const dirent* found = ::readdir(dir.get());
     if (found == nullptr) break;
     if (IsDotOrDotDot(found->d_name)) continue;
-    entries.push_back(MakeEntry(folder_fd, *found, with_exec_bits));
+    if (!AddEntry(snapshot, folder_fd, *found)) return std::nullopt;
   }
   if (errno != 0) return std::nullopt;  // the folder vanished or failed while being read
+  return snapshot;
+}
+
+bool ReadExecuteBits(const std::string& folder, const FolderSnapshot& snapshot,
+                     std::span<const std::uint32_t> entries, std::span<std::uint8_t> marks) {
+  const posix::UniqueFd folder_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder_fd.valid()) return false;
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    struct stat info {};
+    if (::fstatat(folder_fd.get(), snapshot.CName(entries[k]), &info, 0) == 0 &&
+        IsExecutableFile(info.st_mode)) {
+      marks[k] = 1;
+    }
+  }
+  return true;
+}
+
+std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool with_exec_bits) {
+  const auto snapshot = ReadFolderSnapshot(path);
+  if (!snapshot) return std::nullopt;
+  std::vector<FolderEntry> entries(snapshot->size());
+  std::vector<std::uint32_t> files;
+  for (std::size_t i = 0; i < snapshot->size(); ++i) {
+    entries[i].name = snapshot->Name(i);
+    entries[i].kind = snapshot->at(i).kind;
+    entries[i].hidden = snapshot->IsHidden(i);
+    entries[i].executable = with_exec_bits && snapshot->IsKnownExecutable(i);
+    if (entries[i].kind == EntryKind::File && !snapshot->IsModeKnown(i))
+      files.push_back(static_cast<std::uint32_t>(i));
+  }
+  if (!with_exec_bits) return entries;
+  std::vector<std::uint8_t> marks(files.size());
+  if (!ReadExecuteBits(path, *snapshot, files, marks)) return std::nullopt;
+  for (std::size_t k = 0; k < files.size(); ++k) entries[files[k]].executable = marks[k] != 0;
   return entries;
 }
 
