@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/listing.h"
+#include "platform/qt/app_icons.h"
 #include "platform/qt/drag_data.h"
 #include "platform/qt/qt_picture.h"
 
@@ -42,8 +43,7 @@ QtFileList::QtFileList(const ControlDescription& description, QWidget* parent,
     : QtControl(description),
       view_(new FileView(parent, [this] { context_.events.Raise(name(), Event::Click, {}); })),
       model_(new FileListModel(view_)),
-      context_(context),
-      drag_icon_(context.front_end.built_in_drag_icon) {
+      context_(context) {
   view_->setModel(model_);
   QObject::connect(view_, &QListView::doubleClicked, view_, [this](const QModelIndex& index) {
     if (index.isValid() && context_.events.Handles(name(), Event::DblClick))
@@ -51,34 +51,66 @@ QtFileList::QtFileList(const ControlDescription& description, QWidget* parent,
   });
 }
 
+// The scan goes first: its workers stop before the list they report to.
+QtFileList::~QtFileList() = default;
+
 void QtFileList::Load() {
   SetPath(context_.front_end.working_folder);
 }
 
 void QtFileList::SetPath(const std::string& path) {
   path_ = NormalizeFolder(path, kNativePaths);
-  List();
+  List(context_.front_end.snapshots.Read(path_), false);
 }
 
 std::string QtFileList::FileName() const {
   const QModelIndexList selected = view_->selectionModel()->selectedIndexes();
   if (selected.isEmpty()) return {};
-  return model_->Names()[static_cast<std::size_t>(selected.front().row())];
+  return model_->Name(selected.front().row());
 }
 
 void QtFileList::Refresh() {
-  const std::string selected = FileName();
-  List();
-  const int row = selected.empty() ? -1 : model_->RowOf(selected);
-  if (row >= 0) view_->setCurrentIndex(model_->index(row));
+  List(context_.front_end.snapshots.Reread(path_), true);
 }
 
-void QtFileList::List() {
-  // Execute bits cost a stat per file, so only a list that shows programs asks for them.
-  const bool programs = description().lists_programs;
-  const auto entries = ReadFolder(path_, programs);
-  model_->SetNames(entries ? FileListNames(*entries, description().pattern, programs)
-                           : std::vector<std::string>{});
+void QtFileList::List(SharedSnapshot snapshot, bool keep_selection) {
+  scan_.reset();  // a scan still running belongs to an older listing
+  if (!snapshot) {
+    Show({}, keep_selection);
+  } else if (description().lists_programs) {
+    ListPrograms(std::move(snapshot), keep_selection);
+  } else {
+    auto rows = FileListRows(*snapshot, description().pattern, false);
+    Show(ListedNames(std::move(snapshot), std::move(rows)), keep_selection);
+  }
+}
+
+void QtFileList::ListPrograms(SharedSnapshot snapshot, bool keep_selection) {
+  const std::string_view pattern = description().pattern;
+  ProgramRows program = ProgramListRows(*snapshot, pattern);
+  if (program.unknown.size() < kScanInBackground) {
+    std::vector<std::uint8_t> marks(program.unknown.size());
+    ReadExecuteBits(path_, *snapshot, program.unknown, marks);
+    auto rows = AddExecutables(*snapshot, std::move(program.rows), program.unknown, marks);
+    Show(ListedNames(std::move(snapshot), std::move(rows)).CompactIfSparse(), keep_selection);
+    return;
+  }
+  // Many files to ask about: show the names known now, and all of them once the workers are done.
+  Show(ListedNames(snapshot, program.rows).CompactIfSparse(), keep_selection);
+  scan_ = std::make_unique<ExecuteBitsScan>(
+      path_, snapshot, std::move(program.unknown),
+      [this, snapshot, rows = std::move(program.rows)](std::vector<std::uint32_t> files,
+                                                       std::vector<std::uint8_t> marks) {
+        auto all = AddExecutables(*snapshot, rows, files, marks);
+        Show(ListedNames(snapshot, std::move(all)).CompactIfSparse(), true);
+      });
+}
+
+void QtFileList::Show(ListedNames names, bool keep_selection) {
+  const std::string selected = keep_selection ? FileName() : std::string();
+  model_->SetNames(std::move(names));
+  const int row = selected.empty() ? -1 : model_->RowOf(selected);
+  if (row >= 0) view_->setCurrentIndex(model_->index(row));
 }
 
 void QtFileList::SetDragIcon(PicturePtr icon) {
@@ -104,8 +136,9 @@ void QtFileList::RunDrag() {
   drag_ = DragState::Running;
   auto* drag = new QDrag(view_);
   drag->setMimeData(MakeDragData(std::string(name())).release());
-  drag->setPixmap(drag_icon_);
-  drag->setHotSpot(QPoint(drag_icon_.width() / 2, drag_icon_.height() / 2));
+  const QPixmap icon = drag_icon_.isNull() ? BuiltInDragIcon() : drag_icon_;
+  drag->setPixmap(icon);
+  drag->setHotSpot(QPoint(icon.width() / 2, icon.height() / 2));
   FrontEndContext& front_end = context_.front_end;
   front_end.drag_running = true;
   front_end.run_drag(*drag);

@@ -1,10 +1,13 @@
 // The names of a file list for a QListView. The raw names are the files' identity; the model
-// only decodes them for display.
+// decodes a name for display only when the view asks for it, so a folder of 100,000 files costs
+// no conversions up front.
 #pragma once
 
 #include <QAbstractListModel>
 #include <string>
-#include <vector>
+#include <string_view>
+
+#include "platform/folder_snapshot.h"
 
 namespace vantrel::platform::qt {
 
@@ -14,16 +17,17 @@ class FileListModel final : public QAbstractListModel {
  public:
   explicit FileListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-  void SetNames(std::vector<std::string> names);
-  const std::vector<std::string>& Names() const { return names_; }
+  void SetNames(ListedNames names);
+  const ListedNames& Names() const { return names_; }
+  std::string Name(int row) const { return std::string(names_[static_cast<std::size_t>(row)]); }
   // The row of the name, or -1.
-  int RowOf(const std::string& name) const;
+  int RowOf(std::string_view name) const { return static_cast<int>(names_.RowOf(name)); }
 
   int rowCount(const QModelIndex& parent) const override;
   QVariant data(const QModelIndex& index, int role) const override;
 
  private:
-  std::vector<std::string> names_;
+  ListedNames names_;
 };
 
 }  // namespace vantrel::platform::qt

@@ -67,21 +67,24 @@ void QtFolderList::SetPath(const std::string& path) {
 
 void QtFolderList::Refresh() {
   // A folder that has gone or cannot be read any more shows with no subfolders.
-  auto entries = ReadFolder(open_, false);
-  ShowRows(FolderListRows(open_, entries ? *entries : std::vector<FolderEntry>{}, kNativePaths));
+  const auto snapshot = context_.front_end.snapshots.Reread(open_);
+  ShowRows(
+      FolderListRowsFromSnapshot(open_, snapshot ? *snapshot : FolderSnapshot{}, kNativePaths));
 }
 
 bool QtFolderList::Open(const std::string& folder) {
   std::string normal = NormalizeFolder(folder, kNativePaths);
-  auto entries = ReadFolder(normal, false);
-  if (!entries) return false;
+  // The file lists this folder list sets in its Change handler share this read.
+  const auto snapshot = context_.front_end.snapshots.Read(normal);
+  if (!snapshot) return false;
   open_ = std::move(normal);
-  ShowRows(FolderListRows(open_, *entries, kNativePaths));
+  ShowRows(FolderListRowsFromSnapshot(open_, *snapshot, kNativePaths));
   context_.front_end.drives.Remember(open_);
   return true;
 }
 
 void QtFolderList::OpenAndNotify(std::string folder) {
+  const FolderSnapshots::Scope scope(context_.front_end.snapshots);
   const std::string before = open_;
   if (Open(folder) && open_ != before) context_.events.Raise(name(), Event::Change, {});
 }

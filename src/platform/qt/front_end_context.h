@@ -1,13 +1,14 @@
 // What every window of one window system shares: the drives and their current folders, the
-// folder the lists start in, how drags run, and whether the program has ended.
+// folder the lists start in, the folders read for the event being handled, how drags run, and
+// whether the program has ended.
 #pragma once
 
-#include <QPixmap>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/drive_memory.h"
+#include "platform/qt/folder_snapshots.h"
 
 class QDrag;
 
@@ -18,10 +19,9 @@ class QtWindow;
 struct FrontEndContext {
   DriveMemory drives;
   std::string working_folder;
+  FolderSnapshots snapshots{};
   // Runs a drag to its end (QDrag::exec); the drag object is deleted afterwards by its caller.
   std::function<void(QDrag&)> run_drag{};
-  // The drag icon a file list starts with.
-  QPixmap built_in_drag_icon{};
   // While a drag runs, drops wait here and run once it has finished, so their handlers never
   // run inside the drag.
   bool drag_running = false;

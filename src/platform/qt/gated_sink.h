@@ -1,25 +1,29 @@
 // The event sink a window's controls raise through: it passes events on to the program's sink
-// until the program has ended, so no handler runs while the windows close.
+// until the program has ended, so no handler runs while the windows close. The folders read while
+// a handler runs are shared by the lists it sets.
 #pragma once
 
 #include "platform/events.h"
+#include "platform/qt/front_end_context.h"
 
 namespace vantrel::platform::qt {
 
 class GatedSink final : public EventSink {
  public:
-  GatedSink(EventSink& inner, const bool& ended) : inner_(inner), ended_(ended) {}
+  GatedSink(EventSink& inner, FrontEndContext& front_end) : inner_(inner), front_end_(front_end) {}
 
   bool Handles(std::string_view control, Event event) const override {
-    return !ended_ && inner_.Handles(control, event);
+    return !front_end_.ended && inner_.Handles(control, event);
   }
   void Raise(std::string_view control, Event event, const EventArgs& args) override {
-    if (!ended_) inner_.Raise(control, event, args);
+    if (front_end_.ended) return;
+    const FolderSnapshots::Scope scope(front_end_.snapshots);
+    inner_.Raise(control, event, args);
   }
 
  private:
   EventSink& inner_;
-  const bool& ended_;
+  FrontEndContext& front_end_;
 };
 
 }  // namespace vantrel::platform::qt

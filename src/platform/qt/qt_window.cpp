@@ -13,7 +13,7 @@ namespace vantrel::platform::qt {
 QtWindow::QtWindow(const WindowDescription& description, EventSink& events,
                    FrontEndContext& front_end)
     : description_(description),
-      events_(events, front_end.ended),
+      events_(events, front_end),
       front_end_(front_end),
       form_(std::make_unique<FormWidget>([this] { loaded_ = false; })) {
   menus_.emplace(*form_, description_.menus, events_);
@@ -72,6 +72,8 @@ void QtWindow::Show() {
 }
 
 void QtWindow::Load() {
+  // The lists that start in the same folder read it once.
+  const FolderSnapshots::Scope scope(front_end_.snapshots);
   form_->setWindowTitle(ToDisplay(description_.caption));
   PlaceWindow(description_, *form_);
   for (const auto& control : controls_) control->Load();

@@ -4,7 +4,6 @@
 #include <QDrag>
 #include <utility>
 
-#include "platform/qt/app_icons.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/qt_picture.h"
 #include "platform/qt/qt_window.h"
@@ -22,8 +21,7 @@ QtWindowSystem::QtWindowSystem(Options options)
     : context_{.drives =
                    DriveMemory(std::move(options.drives), options.working_folder, kNativePaths),
                .working_folder = options.working_folder,
-               .run_drag = std::move(options.run_drag),
-               .built_in_drag_icon = BuiltInDragIcon()},
+               .run_drag = std::move(options.run_drag)},
       quit_(std::move(options.quit)) {
   InstallFontSubstitutes();
 }

@@ -1,0 +1,44 @@
+// The folders read while the program handles one event. A folder list and the file lists it sets
+// in its Change handler show the same folder: they share one read of it instead of reading it
+// once each. The snapshots are forgotten when the outermost scope ends (the event has been
+// handled), so the next event always reads afresh; Refresh always reads again.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/folder_snapshot.h"
+
+namespace vantrel::platform::qt {
+
+class FolderSnapshots {
+ public:
+  // Open while a user action or a handler runs; scopes nest.
+  class Scope {
+   public:
+    explicit Scope(FolderSnapshots& snapshots) : snapshots_(snapshots) { ++snapshots_.depth_; }
+    ~Scope();
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+   private:
+    FolderSnapshots& snapshots_;
+  };
+
+  // The snapshot this scope already read of the folder, or a fresh read; null when the folder
+  // cannot be read. Outside any scope nothing is kept.
+  SharedSnapshot Read(const std::string& folder);
+  // Always reads the folder again; the lists that read it later in this scope share the new one.
+  SharedSnapshot Reread(const std::string& folder);
+  // How many folders are kept now.
+  std::size_t kept() const { return kept_.size(); }
+
+ private:
+  SharedSnapshot Keep(const std::string& folder, SharedSnapshot snapshot);
+
+  int depth_ = 0;
+  std::vector<std::pair<std::string, SharedSnapshot>> kept_;
+};
+
+}  // namespace vantrel::platform::qt
