@@ -1,12 +1,74 @@
 #!/usr/bin/env bash
-# Runs every benchmark and prints each figure beside its reference's. With --smoke each runs once
-# on a small size, so CI keeps them building and working without spending minutes on them.
-set -euo pipefail
+# Runs every benchmark and prints each figure beside its reference's, measured in the same run on
+# the same machine: "figure | reference | ratio | target met|missed".
+#   bench/run-all.sh           full sizes: folders of 100,000 and 1,000,000 files, a 1 GiB copy
+#   bench/run-all.sh --smoke   each once on a small size, in a few seconds, so CI keeps them working
+#                              (at these sizes the ratios say little; only failures count)
+# BUILD names an optimised build folder (default build/linux). The folders are made under
+# BENCH_DIR (default /var/tmp, which is on disk where /tmp may be memory) and removed afterwards.
+# Exit status: 0 when every target is met (smoke: when every benchmark ran), 1 when one was
+# missed, 2 or more when a benchmark failed.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD:-build/linux}
+case $build in
+  /*) bin=$build/bench ;;
+  *) bin=$PWD/$build/bench ;;
+esac
+smoke=false
+[ "${1:-}" = --smoke ] && smoke=true
 
-if [ "${1:-}" = --smoke ]; then
-  COPY_BENCH=$build/bench/copy_bench bench/copy_vs_cp.sh 8M 1
+if $smoke; then
+  files=3000 huge=10000 folders=30 runs=1 starts=1 copy_size=8M copy_runs=1
 else
-  COPY_BENCH=$build/bench/copy_bench bench/copy_vs_cp.sh 1G 9
+  files=100000 huge=1000000 folders=1000 runs=7 starts=15 copy_size=1G copy_runs=9
 fi
+
+for program in make_folder list_bench startup_bench vantrel_startup minimal_qt_window copy_bench; do
+  if [ ! -x "$bin/$program" ]; then
+    echo "run-all: $bin/$program is missing; build $build with VANTREL_BUILD_BENCHMARKS=ON" >&2
+    exit 2
+  fi
+done
+
+export QT_QPA_PLATFORM=offscreen
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  export XDG_RUNTIME_DIR
+fi
+work=$(mktemp -d "${BENCH_DIR:-/var/tmp}/vantrel-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
+
+worst=0
+# Runs one benchmark and keeps the worst outcome: 1 a missed target, more a failure.
+run() {
+  "$@" 2> >(grep -v 'propagateSizeHints' >&2)
+  local status=$?
+  [ "$status" -gt "$worst" ] && worst=$status
+  return 0
+}
+
+echo "== $(date -u +%Y-%m-%dT%H:%MZ), $(nproc) cores, $(uname -sr), build $build$($smoke && echo ', smoke run')"
+"$bin/make_folder" "$work/start" 20 3 || exit 2
+
+echo "== listing, clicking, refreshing: $files files and $folders folders"
+"$bin/make_folder" "$work/large" "$files" "$folders" || exit 2
+run "$bin/list_bench" "$work/large" "$files" "$folders" "$work/start" "$runs"
+rm -rf "$work/large"
+
+echo "== memory: $huge files"
+"$bin/make_folder" "$work/huge" "$huge" "$folders" || exit 2
+run "$bin/list_bench" --memory "$work/huge" "$huge" "$folders" "$work/start"
+rm -rf "$work/huge"
+
+echo "== start-up"
+run "$bin/startup_bench" "$bin/vantrel_startup" "$bin/minimal_qt_window" "$work/start" "$starts"
+
+echo "== copy"
+COPY_BENCH=$bin/copy_bench BENCH_DIR=$work run bench/copy_vs_cp.sh "$copy_size" "$copy_runs"
+
+if $smoke && [ "$worst" -le 1 ]; then
+  exit 0
+fi
+exit "$worst"

@@ -1,0 +1,74 @@
+#include "bench_program.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include "bench_support.h"
+#include "platform/native.h"
+
+namespace vantrel::bench {
+
+platform::Answer RefusingDialogs::MessageBox(const std::string&, int, const std::string&) {
+  ++asked;
+  return platform::Answer::No;
+}
+
+std::string RefusingDialogs::InputBox(const std::string&) {
+  ++asked;
+  return {};
+}
+
+BenchProgram::BenchProgram(const std::string& start_folder) {
+  Require(::chdir(start_folder.c_str()) == 0, "cannot enter " + start_folder);
+  files_ = platform::MakeNativeFileSystem();
+  programs_ = platform::MakeNativeProgramStarter();
+  registry_ = platform::MakeNativeRegistry();
+  program_ = platform::MakeNativeProgramInfo();
+  windows_ =
+      std::make_unique<platform::qt::QtWindowSystem>(platform::qt::QtWindowSystem::SystemOptions());
+  services_ = std::make_unique<app::Services>(app::Services{*windows_, *files_, dialogs_,
+                                                            *programs_, clipboard_, *registry_,
+                                                            *program_, platform::kNativePaths});
+  app_ = std::make_unique<app::Application>(*services_);
+  app_->Start();
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == QLatin1String("Form2") && widget->isVisible()) window_ = widget;
+  }
+  Require(window_ != nullptr, "the main window did not show");
+  Settle();
+}
+
+BenchProgram::~BenchProgram() {
+  app_.reset();
+  services_.reset();
+  windows_.reset();
+}
+
+QListView* BenchProgram::List(const char* name) const {
+  auto* list = window_->findChild<QListView*>(QString::fromLatin1(name));
+  Require(list != nullptr, std::string("no list ") + name);
+  return list;
+}
+
+std::size_t BenchProgram::Rows(const char* list) const {
+  return static_cast<std::size_t>(List(list)->model()->rowCount());
+}
+
+void BenchProgram::Settle() {
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  window_->repaint();
+}
+
+void BenchProgram::WaitFor(const std::function<bool()>& condition, const char* what) {
+  QElapsedTimer waited;
+  waited.start();
+  while (!condition()) {
+    Require(waited.elapsed() < 60000, std::string("gave up waiting for ") + what);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  }
+}
+
+}  // namespace vantrel::bench

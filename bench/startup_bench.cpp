@@ -1,0 +1,106 @@
+// Start-up against the smallest Qt program, in the same run: each is started RUNS times in turn
+// (offscreen, in START's folder), and reports when its first window was painted and its peak
+// memory by then (startup_probe.cpp is linked into both).
+//   startup_bench PROGRAM REFERENCE START [RUNS]
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+
+extern char** environ;
+
+namespace vantrel::bench {
+namespace {
+
+struct Start {
+  double painted_ms = 0;
+  double peak_mb = 0;
+};
+
+std::string NowNanoseconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return std::to_string(static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+}
+
+Start RunOnce(const std::string& program) {
+  int out[2];
+  Require(::pipe(out) == 0, "no pipe");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+  ::setenv("VANTREL_BENCH_T0", NowNanoseconds().c_str(), 1);
+  pid_t child = 0;
+  const int error = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  Require(error == 0, "cannot start " + program);
+  std::string text;
+  char buffer[256];
+  for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, got);
+  ::close(out[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  Start result;
+  long peak_kb = 0;
+  Require(std::sscanf(text.c_str(), "%lf %ld", &result.painted_ms, &peak_kb) == 2,
+          program + " reported no first paint");
+  result.peak_mb = static_cast<double>(peak_kb) / 1024.0;
+  return result;
+}
+
+std::string Absolute(const char* path) {
+  char resolved[PATH_MAX];
+  Require(::realpath(path, resolved) != nullptr, std::string("no program ") + path);
+  return resolved;
+}
+
+}  // namespace
+}  // namespace vantrel::bench
+
+int main(int argc, char** argv) {
+  using namespace vantrel::bench;
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: startup_bench PROGRAM REFERENCE START [RUNS]\n");
+    return 2;
+  }
+  // The programs are started from START's folder: resolve their paths first.
+  const std::string program = Absolute(argv[1]), reference = Absolute(argv[2]);
+  const int runs = argc > 4 ? std::atoi(argv[4]) : 15;
+  Require(::chdir(argv[3]) == 0, std::string("cannot enter ") + argv[3]);
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  RunOnce(program);  // one uncounted round of each: the libraries come into the page cache
+  RunOnce(reference);
+  std::vector<double> times, reference_times, peaks, reference_peaks;
+  for (int run = 0; run < runs; ++run) {
+    const Start ours = run % 2 == 0 ? RunOnce(program) : Start{};
+    const Start theirs = RunOnce(reference);
+    const Start ours_after = run % 2 != 0 ? RunOnce(program) : ours;
+    times.push_back(ours_after.painted_ms);
+    peaks.push_back(ours_after.peak_mb);
+    reference_times.push_back(theirs.painted_ms);
+    reference_peaks.push_back(theirs.peak_mb);
+  }
+  bool met = Report({.what = "start-up: process start to main window painted",
+                     .value = Median(times),
+                     .reference = "minimal Qt window",
+                     .reference_value = Median(reference_times),
+                     .target_ratio = 1.25});
+  met &= Report({.what = "start-up: peak memory (VmHWM)",
+                 .value = Median(peaks),
+                 .reference = "minimal Qt window",
+                 .reference_value = Median(reference_peaks),
+                 .target_ratio = 1.25,
+                 .unit = "MB"});
+  return met ? 0 : 1;
+}
