@@ -53,6 +53,15 @@ bool MakeFile(int folder, const std::string& name, mode_t mode) {
   return ::close(fd) == 0 && ok;
 }
 
+// Files [first, end) of the folder's numbering.
+bool MakeFiles(int folder, std::size_t first, std::size_t end) {
+  bool ok = true;
+  for (std::size_t i = first; ok && i < end; ++i) {
+    ok = MakeFile(folder, FileName(i), IsExecutable(i) ? 0755 : 0644);
+  }
+  return ok;
+}
+
 }  // namespace
 
 ExpectedLists Expected(const FolderShape& shape) {
@@ -67,16 +76,20 @@ bool MakeFolder(const std::string& path, const FolderShape& shape) {
   if (::mkdir(path.c_str(), 0755) != 0) return false;
   const int folder = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder < 0) return false;
-  bool ok = true;
-  for (std::size_t i = 0; ok && i < shape.files; ++i) {
-    ok = MakeFile(folder, FileName(i), IsExecutable(i) ? 0755 : 0644);
-  }
+  bool ok = MakeFiles(folder, 0, shape.files);
   for (std::size_t i = 0; ok && i < kHiddenFiles; ++i) {
     ok = MakeFile(folder, ".hidden-" + std::to_string(i), 0755);
   }
   for (std::size_t i = 0; ok && i < shape.folders; ++i) {
     ok = ::mkdirat(folder, ("Folder " + std::to_string(i)).c_str(), 0755) == 0;
   }
+  return ::close(folder) == 0 && ok;
+}
+
+bool GrowFolder(const std::string& path, const FolderShape& shape, std::size_t made) {
+  const int folder = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return false;
+  const bool ok = MakeFiles(folder, made, shape.files);
   return ::close(folder) == 0 && ok;
 }
 

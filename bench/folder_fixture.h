@@ -23,5 +23,9 @@ ExpectedLists Expected(const FolderShape& shape);
 
 // Makes the folder (which must not exist yet) with everything in it; false on any failure.
 bool MakeFolder(const std::string& path, const FolderShape& shape);
+// Adds files to a folder made with the same number of folders and `made` files, so that it
+// becomes the folder of that shape (a large folder grows into a huge one without being made
+// again).
+bool GrowFolder(const std::string& path, const FolderShape& shape, std::size_t made);
 
 }  // namespace vantrel::bench
