@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building and testing Vantrel needs, when any is missing.
+# Installs the Debian 12 packages that building and testing Vantrel needs, when any is missing;
+# given package names, installs those instead.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev qt6-base-dev
           fonts-dejavu-core fonts-liberation2 xvfb clang-format desktop-file-utils appstream dpkg-dev)
+[ $# -gt 0 ] && packages=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
