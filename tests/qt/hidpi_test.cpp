@@ -11,22 +11,13 @@
 namespace vantrel::qt_testing {
 namespace {
 
-class HiDpi : public FrontEndTest {
+class HiDpi : public MainWindowTest {
  protected:
   void SetUp() override {
-    windows_ = std::make_unique<platform::qt::QtWindowSystem>(Options());
-    window_ = windows_->CreateWindow(app::Form2Description(), sink_);
-    window_->Show();
-    top_ = TopLevel("Form2");
-    ASSERT_NE(top_, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(top_));
-    if (top_->devicePixelRatioF() != 2.0) GTEST_SKIP() << "not running at scale 2";
+    MainWindowTest::SetUp();
+    if (top_ != nullptr && top_->devicePixelRatioF() != 2.0)
+      GTEST_SKIP() << "not running at scale 2";
   }
-
-  RecordingSink sink_;
-  std::unique_ptr<platform::qt::QtWindowSystem> windows_;
-  std::unique_ptr<platform::Window> window_;
-  QWidget* top_ = nullptr;
 };
 
 TEST_F(HiDpi, WindowAndControlsAreDrawnAtTwiceTheSize) {

@@ -24,25 +24,6 @@ namespace {
 
 using platform::Event;
 
-class MainWindowTest : public FrontEndTest {
- protected:
-  void SetUp() override {
-    windows_ = std::make_unique<platform::qt::QtWindowSystem>(Options());
-    window_ = windows_->CreateWindow(app::Form2Description(), sink_);
-    window_->Show();
-    top_ = TopLevel("Form2");
-    ASSERT_NE(top_, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(top_));
-  }
-
-  QWidget* Widget(const char* name) { return Child<QWidget>(top_, name); }
-
-  RecordingSink sink_;
-  std::unique_ptr<platform::qt::QtWindowSystem> windows_;
-  std::unique_ptr<platform::Window> window_;
-  QWidget* top_ = nullptr;
-};
-
 TEST_F(MainWindowTest, StartsWithItsCaptionLabelsAndLoadEvent) {
   EXPECT_EQ(top_->windowTitle(), "Vantrel 1.0");
   for (const char* name : {"Label1", "Label2", "Label4", "Label5"}) {

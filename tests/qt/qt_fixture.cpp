@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QTest>
 
+#include "app/form2.h"
 #include "platform/qt/drag_data.h"
 
 namespace vantrel::qt_testing {
@@ -63,6 +64,19 @@ void ProgramTest::Start() {
   QWidget* main_window = TopLevel("Form2");
   ASSERT_NE(main_window, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(main_window));
+}
+
+void MainWindowTest::SetUp() {
+  windows_ = std::make_unique<platform::qt::QtWindowSystem>(Options());
+  window_ = windows_->CreateWindow(app::Form2Description(), sink_);
+  window_->Show();
+  top_ = TopLevel("Form2");
+  ASSERT_NE(top_, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(top_));
+}
+
+QWidget* MainWindowTest::Widget(const char* name) {
+  return Child<QWidget>(top_, name);
 }
 
 QWidget* TopLevel(const char* name) {

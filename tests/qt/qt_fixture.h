@@ -69,6 +69,20 @@ class FrontEndTest : public ::testing::Test {
   int quit_count = 0;
 };
 
+// The main window alone, made by the real window system from its description and shown, with
+// its events recorded.
+class MainWindowTest : public FrontEndTest {
+ protected:
+  void SetUp() override;
+
+  QWidget* Widget(const char* name);
+
+  RecordingSink sink_;
+  std::unique_ptr<platform::qt::QtWindowSystem> windows_;
+  std::unique_ptr<platform::Window> window_;
+  QWidget* top_ = nullptr;
+};
+
 // The whole program on the real window system, with scripted dialogs and recording services.
 class ProgramTest : public FrontEndTest {
  protected:
