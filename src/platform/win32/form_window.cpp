@@ -8,25 +8,12 @@
 #include "platform/win32/form_layout.h"
 #include "platform/win32/tooltips.h"
 #include "platform/win32/win32_text.h"
+#include "platform/win32/window_class.h"
 
 namespace vantrel::platform::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"VantrelWindow";
-
-void RegisterClassOnce(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (::GetClassInfoExW(instance, kClassName, &existing)) return;
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = instance;
-  window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window_class.lpszClassName = kClassName;
-  ::RegisterClassExW(&window_class);
-}
 
 }  // namespace
 
@@ -120,7 +107,8 @@ void Win32Window::Unload() {
 }
 
 bool Win32Window::Load() {
-  RegisterClassOnce(front_end_.instance, &Win32Window::Procedure);
+  RegisterWindowClass(front_end_.instance, kClassName, &Win32Window::Procedure,
+                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   dpi_ = SystemDpi();
   const WindowStyles styles = StylesOf(description_);
   const HMENU bar = menu_.empty() ? nullptr : menu_.Build();

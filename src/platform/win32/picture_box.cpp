@@ -1,29 +1,18 @@
 #include "platform/win32/picture_box.h"
 
+#include "platform/win32/window_class.h"
+
 namespace vantrel::platform::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"VantrelPictureBox";
 constexpr int kIconSize = 48;
 
-void RegisterClassOnce(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (::GetClassInfoExW(instance, kClassName, &existing)) return;
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = instance;
-  window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = FaceBrush();
-  window_class.lpszClassName = kClassName;
-  ::RegisterClassExW(&window_class);
-}
-
 }  // namespace
 
 void Win32PictureBox::Create(const ControlHost& host) {
-  RegisterClassOnce(host.front_end.instance, &Win32PictureBox::Procedure);
+  RegisterWindowClass(host.front_end.instance, kClassName, &Win32PictureBox::Procedure,
+                      FaceBrush());
   MakeWindow(host, kClassName, "", WS_TABSTOP, description().sunken ? WS_EX_CLIENTEDGE : 0);
   ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host.front_end.large_icon));
 }

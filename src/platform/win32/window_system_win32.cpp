@@ -8,6 +8,7 @@
 #include "platform/win32/form_window.h"
 #include "platform/win32/picture_win32.h"
 #include "platform/win32/win32_path.h"
+#include "platform/win32/window_class.h"
 
 namespace vantrel::platform::win32 {
 namespace {
@@ -29,16 +30,7 @@ HCURSOR BuiltInDragCursor(HINSTANCE instance) {
 
 // A window that is never shown: windows it owns stay out of the taskbar.
 HWND MakeHiddenOwner(HINSTANCE instance) {
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  if (!::GetClassInfoExW(instance, kOwnerClass, &window_class)) {
-    window_class = {};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = ::DefWindowProcW;
-    window_class.hInstance = instance;
-    window_class.lpszClassName = kOwnerClass;
-    ::RegisterClassExW(&window_class);
-  }
+  RegisterWindowClass(instance, kOwnerClass, ::DefWindowProcW, nullptr);
   return ::CreateWindowExW(0, kOwnerClass, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
                            instance, nullptr);
 }
