@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 
 #include "bench_support.h"
-#include "platform/native.h"
 
 namespace vantrel::bench {
 
@@ -22,16 +21,8 @@ std::string RefusingDialogs::InputBox(const std::string&) {
 
 BenchProgram::BenchProgram(const std::string& start_folder) {
   Require(::chdir(start_folder.c_str()) == 0, "cannot enter " + start_folder);
-  files_ = platform::MakeNativeFileSystem();
-  programs_ = platform::MakeNativeProgramStarter();
-  registry_ = platform::MakeNativeRegistry();
-  program_ = platform::MakeNativeProgramInfo();
-  windows_ =
-      std::make_unique<platform::qt::QtWindowSystem>(platform::qt::QtWindowSystem::SystemOptions());
-  services_ = std::make_unique<app::Services>(app::Services{*windows_, *files_, dialogs_,
-                                                            *programs_, clipboard_, *registry_,
-                                                            *program_, platform::kNativePaths});
-  app_ = std::make_unique<app::Application>(*services_);
+  system_ = std::make_unique<platform::qt::SystemServices>(&dialogs_);
+  app_ = std::make_unique<app::Application>(system_->services());
   app_->Start();
   for (QWidget* widget : QApplication::topLevelWidgets()) {
     if (widget->objectName() == QLatin1String("Form2") && widget->isVisible()) window_ = widget;
@@ -42,8 +33,7 @@ BenchProgram::BenchProgram(const std::string& start_folder) {
 
 BenchProgram::~BenchProgram() {
   app_.reset();
-  services_.reset();
-  windows_.reset();
+  system_.reset();
 }
 
 QListView* BenchProgram::List(const char* name) const {

@@ -10,9 +10,7 @@
 #include <string>
 
 #include "app/application.h"
-#include "app/services.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_window_system.h"
+#include "platform/qt/system_services.h"
 
 namespace vantrel::bench {
 
@@ -44,14 +42,8 @@ class BenchProgram {
   int dialogs_asked() const { return dialogs_.asked; }
 
  private:
-  std::unique_ptr<platform::FileSystem> files_;
-  std::unique_ptr<platform::ProgramStarter> programs_;
-  std::unique_ptr<platform::Registry> registry_;
-  std::unique_ptr<platform::ProgramInfo> program_;
   RefusingDialogs dialogs_;
-  platform::qt::QtClipboard clipboard_;
-  std::unique_ptr<platform::qt::QtWindowSystem> windows_;
-  std::unique_ptr<app::Services> services_;
+  std::unique_ptr<platform::qt::SystemServices> system_;
   std::unique_ptr<app::Application> app_;
   QWidget* window_ = nullptr;
 };

@@ -4,11 +4,7 @@
 #include <cstdlib>
 
 #include "app/application.h"
-#include "app/services.h"
-#include "platform/native.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_dialogs.h"
-#include "platform/qt/qt_window_system.h"
+#include "platform/qt/system_services.h"
 #include "version.h"
 
 namespace {
@@ -40,23 +36,8 @@ int main(int argc, char** argv) {
                                           .arg(vantrel::kVersionMinor)
                                           .arg(vantrel::kVersionRevision));
 
-  using namespace vantrel;
-  auto files = platform::MakeNativeFileSystem();
-  auto programs = platform::MakeNativeProgramStarter();
-  auto registry = platform::MakeNativeRegistry();
-  auto program_info = platform::MakeNativeProgramInfo();
-  platform::qt::QtDialogs dialogs;
-  platform::qt::QtClipboard clipboard;
-  platform::qt::QtWindowSystem windows(platform::qt::QtWindowSystem::SystemOptions());
-  app::Services services{.windows = windows,
-                         .files = *files,
-                         .dialogs = dialogs,
-                         .programs = *programs,
-                         .clipboard = clipboard,
-                         .registry = *registry,
-                         .program = *program_info,
-                         .paths = platform::kNativePaths};
-  app::Application vantrel_app(services);
+  vantrel::platform::qt::SystemServices system;
+  vantrel::app::Application vantrel_app(system.services());
   vantrel_app.Start();
   return QApplication::exec();
 }

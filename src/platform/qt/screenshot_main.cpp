@@ -12,11 +12,7 @@
 #include <memory>
 
 #include "app/application.h"
-#include "app/services.h"
-#include "platform/native.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_dialogs.h"
-#include "platform/qt/qt_window_system.h"
+#include "platform/qt/system_services.h"
 
 namespace {
 
@@ -81,16 +77,8 @@ int main(int argc, char** argv) {
   const QString folder = QString::fromLocal8Bit(argv[1]);
 
   using namespace vantrel;
-  auto files = platform::MakeNativeFileSystem();
-  auto programs = platform::MakeNativeProgramStarter();
-  auto registry = platform::MakeNativeRegistry();
-  auto program_info = platform::MakeNativeProgramInfo();
-  platform::qt::QtDialogs dialogs;
-  platform::qt::QtClipboard clipboard;
-  platform::qt::QtWindowSystem windows(platform::qt::QtWindowSystem::SystemOptions());
-  app::Services services{windows,   *files,    dialogs,       *programs,
-                         clipboard, *registry, *program_info, platform::kNativePaths};
-  app::Application program(services);
+  platform::qt::SystemServices system;
+  app::Application program(system.services());
   program.Start();
   QApplication::processEvents();
 

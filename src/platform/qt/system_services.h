@@ -1,0 +1,35 @@
+// The services of the running system as the Linux program uses them: the native file system,
+// program start, registry view and program facts, with Qt's dialogs, clipboard and windows.
+// Made once QApplication exists.
+#pragma once
+
+#include <memory>
+
+#include "app/services.h"
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_window_system.h"
+
+namespace vantrel::platform::qt {
+
+class SystemServices {
+ public:
+  // A tool that must never wait on a question passes dialogs of its own; null asks the user.
+  explicit SystemServices(Dialogs* dialogs = nullptr);
+  SystemServices(const SystemServices&) = delete;
+  SystemServices& operator=(const SystemServices&) = delete;
+
+  app::Services& services() { return services_; }
+
+ private:
+  std::unique_ptr<FileSystem> files_;
+  std::unique_ptr<ProgramStarter> programs_;
+  std::unique_ptr<Registry> registry_;
+  std::unique_ptr<ProgramInfo> program_;
+  QtDialogs dialogs_;
+  QtClipboard clipboard_;
+  QtWindowSystem windows_;
+  app::Services services_;
+};
+
+}  // namespace vantrel::platform::qt
