@@ -28,12 +28,13 @@ std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool
 
 // Reads one folder into a snapshot with one pass of the system's folder calls: the entry type
 // comes with the name, so only links and entries of unknown type cost a stat (which also gives
-// their execute bits). nullopt when the folder cannot be read. POSIX only for now.
+// their execute bits). nullopt when the folder cannot be read.
 std::optional<FolderSnapshot> ReadFolderSnapshot(const std::string& path);
 
 // Asks the system for the mode of each of the given entries of a snapshot of `folder`, and sets
 // marks[k] to 1 where entries[k] is a regular file with an execute bit set. Safe to run on
-// several threads at once for disjoint parts. False when the folder cannot be opened. POSIX only.
+// several threads at once for disjoint parts. False when the folder cannot be opened. Windows has
+// no execute bits and marks nothing.
 bool ReadExecuteBits(const std::string& folder, const FolderSnapshot& snapshot,
                      std::span<const std::uint32_t> entries, std::span<std::uint8_t> marks);
 

@@ -41,6 +41,25 @@ TEST(ReadFolder, ListsFilesAndFoldersWithTheirKindAndHiddenMark) {
   EXPECT_EQ(platform::FileListNames(*entries, "*.exe*", true), std::vector<std::string>{});
 }
 
+// The lists' one-pass snapshot sees what ReadFolder sees, and needs no second look at any file.
+TEST(ReadFolder, SnapshotHoldsTheSameEntriesWithEveryModeKnown) {
+  TempFolder temp;
+  temp.Write("PROG.EXE", "p");
+  temp.Folder("sub");
+  const std::string hidden = temp.Write("secret.txt", "");
+  ::SetFileAttributesW(W(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  const auto snapshot = platform::ReadFolderSnapshot(temp.str());
+  ASSERT_TRUE(snapshot);
+  ASSERT_EQ(snapshot->size(), 3u);
+  for (std::size_t i = 0; i < snapshot->size(); ++i) {
+    const std::string name(snapshot->Name(i));
+    EXPECT_EQ(snapshot->at(i).kind, name == "sub" ? EntryKind::Folder : EntryKind::File) << name;
+    EXPECT_EQ(snapshot->IsHidden(i), name == "secret.txt") << name;
+    EXPECT_TRUE(snapshot->IsModeKnown(i)) << name;
+  }
+  EXPECT_FALSE(platform::ReadFolderSnapshot(temp.str() + "\\missing"));
+}
+
 TEST(ReadFolder, FailsForWhatIsNoReadableFolder) {
   TempFolder temp;
   const std::string file = temp.Write("a.txt", "a");

@@ -62,4 +62,17 @@ std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool
   return entries;
 }
 
+// Windows lists carry everything a snapshot needs in one search; with no execute bits to read,
+// every entry's mode counts as known.
+std::optional<FolderSnapshot> ReadFolderSnapshot(const std::string& path) {
+  const auto entries = ReadFolder(path, false);
+  if (!entries) return std::nullopt;
+  return SnapshotOf(*entries, true);
+}
+
+bool ReadExecuteBits(const std::string&, const FolderSnapshot&, std::span<const std::uint32_t>,
+                     std::span<std::uint8_t>) {
+  return true;
+}
+
 }  // namespace vantrel::platform
