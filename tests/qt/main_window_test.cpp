@@ -17,6 +17,7 @@
 
 #include "app/form2.h"
 #include "platform/qt/app_icons.h"
+#include "platform/qt/qt_text.h"
 #include "qt_fixture.h"
 
 namespace vantrel::qt_testing {
@@ -218,6 +219,17 @@ TEST_F(MainWindowTest, AltAndTheUnderlinedLetterPressTheButton) {
   }
   // C belongs to the button while the Run menu is closed.
   EXPECT_EQ(sink_.Count("cal", Event::Click) + sink_.Count("cd", Event::Click), 0);
+}
+
+TEST(AccessMarksTest, CaptionsShowAsQtDrawsThem) {
+  using platform::qt::WithoutAccessMarks;
+  EXPECT_EQ(WithoutAccessMarks("&New Folder.."), "New Folder..");
+  EXPECT_EQ(WithoutAccessMarks("Copy &+Paste"), "Copy +Paste");
+  EXPECT_EQ(WithoutAccessMarks("Salt && Pepper"), "Salt & Pepper");
+  // "&&" is a literal '&', then "&x" marks x.
+  EXPECT_EQ(WithoutAccessMarks("&&&x"), "&x");
+  EXPECT_EQ(WithoutAccessMarks("Run&"), "Run");
+  EXPECT_EQ(WithoutAccessMarks(""), "");
 }
 
 TEST_F(MainWindowTest, ResizingMovesNothing) {

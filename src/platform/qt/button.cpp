@@ -1,7 +1,6 @@
 #include "platform/qt/button.h"
 
 #include <QFontMetrics>
-#include <QRegularExpression>
 #include <algorithm>
 #include <string>
 
@@ -14,9 +13,8 @@ namespace {
 // Room the style keeps around a button's text.
 constexpr int kTextMargin = 8;
 
-int TextWidth(const QFontMetrics& metrics, QString text) {
-  text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
-  return metrics.horizontalAdvance(text);
+int TextWidth(const QFontMetrics& metrics, const QString& text) {
+  return metrics.horizontalAdvance(WithoutAccessMarks(text));
 }
 
 // A caption too wide for its button breaks at the space that best balances two lines, when the
@@ -41,6 +39,17 @@ QString FitCaption(const QString& caption, const QFontMetrics& metrics, QSize si
 
 }  // namespace
 
+QString WithoutAccessMarks(const QString& caption) {
+  QString text;
+  text.reserve(caption.size());
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    // A mark shows the character after it; a mark at the very end shows nothing.
+    if (caption[i] == u'&' && ++i == caption.size()) break;
+    text += caption[i];
+  }
+  return text;
+}
+
 QtButton::QtButton(const ControlDescription& description, QWidget* parent, EventSink& events)
     : QtControl(description), button_(new QPushButton(ToDisplay(description.caption), parent)) {
   // The window decides which button, if any, Enter and Escape press.
@@ -57,8 +66,7 @@ void QtButton::Load() {
   button_->setText(fitted);
   // A screen reader reads the caption as one line, whatever the button shows.
   if (fitted != caption && button_->accessibleName().isEmpty())
-    button_->setAccessibleName(
-        QString(caption).remove(QRegularExpression(QStringLiteral("&(?!&)"))));
+    button_->setAccessibleName(WithoutAccessMarks(caption));
 }
 
 }  // namespace vantrel::platform::qt

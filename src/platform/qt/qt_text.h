@@ -21,6 +21,9 @@ inline std::string FromTyped(const QString& text) {
   return text.toUtf8().toStdString();
 }
 
+// A caption as it shows: "&x" marks x as the access key and shows as x, "&&" shows as one '&'.
+QString WithoutAccessMarks(const QString& caption);
+
 inline QColor ToQColor(const Colour& colour) {
   return {colour.red, colour.green, colour.blue};
 }
