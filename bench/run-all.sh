@@ -24,7 +24,8 @@ else
   files=100000 huge=1000000 folders=1000 runs=7 starts=15 copy_size=1G copy_runs=9
 fi
 
-for program in make_folder list_bench startup_bench vantrel_startup minimal_qt_window copy_bench; do
+for program in make_folder list_bench startup_bench vantrel_startup minimal_qt_window label_qt_window \
+               copy_bench; do
   if [ ! -x "$bin/$program" ]; then
     echo "run-all: $bin/$program is missing; build $build with VANTREL_BUILD_BENCHMARKS=ON" >&2
     exit 2
@@ -63,7 +64,8 @@ run "$bin/list_bench" --memory "$work/large" "$huge" "$folders" "$work/start"
 rm -rf "$work/large"
 
 echo "== start-up"
-run "$bin/startup_bench" "$bin/vantrel_startup" "$bin/minimal_qt_window" "$work/start" "$starts"
+run "$bin/startup_bench" "$bin/vantrel_startup" "$bin/minimal_qt_window" "$work/start" "$starts" \
+  "$bin/label_qt_window"
 
 echo "== copy"
 COPY_BENCH=$bin/copy_bench BENCH_DIR=$work run bench/copy_vs_cp.sh "$copy_size" "$copy_runs"
