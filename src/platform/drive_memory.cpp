@@ -1,5 +1,6 @@
 #include "platform/drive_memory.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace vantrel::platform {
@@ -36,6 +37,16 @@ std::optional<std::string> DriveMemory::CurrentFolderOfDrive(std::string_view dr
 
 void DriveMemory::Remember(const std::string& folder) {
   if (const auto drive = DriveOf(folder)) current_[*drive] = folder;
+}
+
+void DriveMemory::Add(const std::vector<DriveInfo>& drives) {
+  for (const DriveInfo& drive : drives) {
+    const bool known = std::any_of(drives_.begin(), drives_.end(),
+                                   [&](const DriveInfo& d) { return d.text == drive.text; });
+    if (known) continue;
+    drives_.push_back(drive);
+    current_.emplace_back();
+  }
 }
 
 }  // namespace vantrel::platform

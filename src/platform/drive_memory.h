@@ -28,6 +28,10 @@ class DriveMemory {
   std::optional<std::string> CurrentFolderOfDrive(std::string_view drive_text) const;
   // Records the folder as its drive's current folder; a folder on no known drive is ignored.
   void Remember(const std::string& folder);
+  // Learns the drives among these that are new (a medium mounted since the drives were last
+  // read). A drive that has gone stays known with its current folder: a list may still show it,
+  // and it may come back.
+  void Add(const std::vector<DriveInfo>& drives);
 
  private:
   bool HoldsFolder(const std::string& root, std::string_view folder) const;

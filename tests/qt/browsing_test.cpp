@@ -92,6 +92,51 @@ TEST_F(BrowsingTest, PickingADriveMovesOnlyItsPaneAndComesBackToTheDrivesFolder)
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(BrowsingTest, OpeningADriveListReadsTheDrivesAgainAndKeepsTheOneShown) {
+  const std::string a = temp.Folder("driveA");
+  const std::string b = temp.Folder("driveB");
+  const std::string stick = temp.Folder("stick");
+  temp.Write("stick/photo.jpg", "jpg");
+  working = a;
+  drives = {{a, a}, {b, b}};
+  Start();
+  QComboBox* drive1 = Drives("Drive1");
+  const auto items = [](QComboBox* list) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < list->count(); ++i) texts.push_back(list->itemText(i).toStdString());
+    return texts;
+  };
+
+  // A stick was plugged in and driveB went: the open list offers what is there now.
+  drives_now = [&] { return std::vector<platform::DriveInfo>{{a, a}, {stick, stick}}; };
+  drive1->showPopup();
+  drive1->hidePopup();
+  EXPECT_EQ(items(drive1), (std::vector<std::string>{a, stick}));
+  EXPECT_EQ(form2().FindDriveList("Drive1").Drive(), a);
+  EXPECT_EQ(Caption("Label4"), " ");  // reading the drives raised no Change
+  QTest::keyClick(drive1, Qt::Key_Down);
+  EXPECT_EQ(form2().FindFolderList("Dir1").Path(), stick);
+  EXPECT_EQ(Names("File1"), std::vector<std::string>{"photo.jpg"});
+
+  // The stick went while shown: it stays in its list until another drive is picked, and the
+  // other pane's list, which never showed it, drops it.
+  drives_now = [&] { return std::vector<platform::DriveInfo>{{a, a}}; };
+  drive1->showPopup();
+  drive1->hidePopup();
+  EXPECT_EQ(items(drive1), (std::vector<std::string>{a, stick}));
+  EXPECT_EQ(form2().FindDriveList("Drive1").Drive(), stick);
+  QComboBox* drive2 = Drives("Drive2");
+  drive2->showPopup();
+  drive2->hidePopup();
+  EXPECT_EQ(items(drive2), std::vector<std::string>{a});
+  EXPECT_EQ(form2().FindDriveList("Drive2").Drive(), a);
+  EXPECT_EQ(form2().FindFolderList("Dir2").Path(), a);
+  QTest::keyClick(drive1, Qt::Key_Up);
+  drive1->showPopup();
+  drive1->hidePopup();
+  EXPECT_EQ(items(drive1), std::vector<std::string>{a});
+}
+
 TEST_F(BrowsingTest, ClickingAFileWhoseNameIsNotUtf8ShowsItsNameAndSize) {
   const std::string name = "caf\xE9 menu.txt";  // Latin-1, not UTF-8
   temp.Write(name, std::string(1536, 'x'));

@@ -46,5 +46,20 @@ TEST(DriveMemoryTest, DriveTextsThatDifferFromTheirRootsOpenTheRoot) {
   EXPECT_EQ(memory.CurrentFolderOfDrive("C:\\"), std::nullopt);  // a folder, not a drive text
 }
 
+TEST(DriveMemoryTest, DrivesMountedLaterAreLearnedAndGoneOnesKeepTheirFolder) {
+  DriveMemory memory(PosixDrives(), "/home/ann", kPosixPaths);
+  memory.Remember("/media/usb/photos");
+  // The stick went, a card came: the card's folders now belong to the card, not to "/".
+  memory.Add({{"/", "/"}, {"/home", "/home"}, {"/media/card", "/media/card"}});
+  EXPECT_EQ(memory.Drives().size(), 4U);
+  EXPECT_EQ(memory.DriveOf("/media/card/DCIM"), 3U);
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/media/card"), "/media/card");
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/media/usb"), "/media/usb/photos");
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/home"), "/home/ann");
+  memory.Remember("/media/card/DCIM");
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/media/card"), "/media/card/DCIM");
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/"), "/");
+}
+
 }  // namespace
 }  // namespace vantrel::platform

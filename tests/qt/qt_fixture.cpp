@@ -39,6 +39,7 @@ FrontEndTest::FrontEndTest() : working(temp.str()), drives{{temp.str(), temp.str
 
 platform::qt::QtWindowSystem::Options FrontEndTest::Options() {
   return {.drives = drives,
+          .list_drives = [this] { return drives_now ? drives_now() : drives; },
           .working_folder = working,
           .quit = [this] { ++quit_count; },
           .run_drag =

@@ -63,6 +63,8 @@ class FrontEndTest : public ::testing::Test {
   testing::TempFolder temp;
   std::string working;  // where the lists start
   std::vector<platform::DriveInfo> drives;
+  // What reading the drives again finds when a drive list opens; while null, nothing is read.
+  std::function<std::vector<platform::DriveInfo>()> drives_now;
   std::vector<StartedDrag> drags;
   // What a started drag does besides being recorded (for example, drop somewhere).
   std::function<void(QDrag&)> during_drag;

@@ -1,40 +1,100 @@
 #include "platform/qt/drive_list.h"
 
 #include <QApplication>
+#include <QSignalBlocker>
 #include <QStyle>
+#include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "platform/qt/qt_text.h"
 
 namespace vantrel::platform::qt {
 
+namespace {
+
+// A combo box that says when its list is about to open.
+class DriveCombo final : public QComboBox {
+ public:
+  DriveCombo(QWidget* parent, std::function<void()> opening)
+      : QComboBox(parent), opening_(std::move(opening)) {}
+
+  void showPopup() override {
+    opening_();
+    QComboBox::showPopup();
+  }
+
+ private:
+  std::function<void()> opening_;
+};
+
+std::vector<std::string> TextsOf(const std::vector<DriveInfo>& drives) {
+  std::vector<std::string> texts;
+  texts.reserve(drives.size());
+  for (const DriveInfo& drive : drives) texts.push_back(drive.text);
+  return texts;
+}
+
+}  // namespace
+
 QtDriveList::QtDriveList(const ControlDescription& description, QWidget* parent,
                          ControlContext context)
-    : QtControl(description), combo_(new QComboBox(parent)), context_(context) {
-  const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
-  for (const auto& drive : context_.front_end.drives.Drives()) {
-    combo_->addItem(icon, ToDisplay(drive.text));
-  }
-  // activated comes from the user only, never from Load.
+    : QtControl(description),
+      combo_(new DriveCombo(parent, [this] { ReadDrives(); })),
+      context_(context) {
+  ShowItems(TextsOf(context_.front_end.drives.Drives()));
+  // activated comes from the user only, never from Load or from reading the drives again.
   QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) { Picked(index); });
 }
 
 void QtDriveList::Load() {
   const auto drive = context_.front_end.drives.DriveOf(context_.front_end.working_folder);
-  shown_ = drive ? static_cast<int>(*drive) : (combo_->count() > 0 ? 0 : -1);
+  const auto& drives = context_.front_end.drives.Drives();
+  shown_ = -1;
+  if (drive) {
+    const auto found = std::find(texts_.begin(), texts_.end(), drives[*drive].text);
+    if (found != texts_.end()) shown_ = static_cast<int>(found - texts_.begin());
+  }
+  if (shown_ < 0 && !texts_.empty()) shown_ = 0;
   combo_->setCurrentIndex(shown_);
 }
 
 std::string QtDriveList::Drive() const {
-  const auto& drives = context_.front_end.drives.Drives();
   const int index = combo_->currentIndex();
-  if (index < 0 || static_cast<std::size_t>(index) >= drives.size()) return {};
-  return drives[static_cast<std::size_t>(index)].text;
+  if (index < 0 || static_cast<std::size_t>(index) >= texts_.size()) return {};
+  return texts_[static_cast<std::size_t>(index)];
 }
 
 void QtDriveList::Picked(int index) {
   if (index == shown_) return;
   shown_ = index;
   context_.events.Raise(name(), Event::Change, {});
+}
+
+void QtDriveList::ReadDrives() {
+  const auto& list_drives = context_.front_end.list_drives;
+  if (!list_drives) return;
+  const std::vector<DriveInfo> found = list_drives();
+  context_.front_end.drives.Add(found);
+  std::vector<std::string> texts = TextsOf(found);
+  const std::string shown = Drive();
+  if (!shown.empty() && std::find(texts.begin(), texts.end(), shown) == texts.end()) {
+    texts.push_back(shown);
+  }
+  if (texts == texts_) return;
+  ShowItems(std::move(texts));
+  const auto at = std::find(texts_.begin(), texts_.end(), shown);
+  shown_ = at != texts_.end() && !shown.empty() ? static_cast<int>(at - texts_.begin()) : -1;
+  const QSignalBlocker quiet(combo_);
+  combo_->setCurrentIndex(shown_);
+}
+
+void QtDriveList::ShowItems(std::vector<std::string> texts) {
+  const QSignalBlocker quiet(combo_);
+  combo_->clear();
+  const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
+  for (const std::string& text : texts) combo_->addItem(icon, ToDisplay(text));
+  texts_ = std::move(texts);
 }
 
 }  // namespace vantrel::platform::qt

@@ -1,8 +1,10 @@
-// A drive list: the drives a user would browse. Picking another drive raises Change.
+// A drive list: the drives a user would browse. Picking another drive raises Change. Each time the
+// list opens it reads the drives again, so a medium mounted meanwhile can be picked.
 #pragma once
 
 #include <QComboBox>
 #include <string>
+#include <vector>
 
 #include "platform/controls.h"
 #include "platform/qt/qt_control.h"
@@ -21,10 +23,14 @@ class QtDriveList final : public QtControl, public DriveList {
 
  private:
   void Picked(int index);
+  // The drives read now, the one shown kept even if it has gone; raises nothing.
+  void ReadDrives();
+  void ShowItems(std::vector<std::string> texts);
 
   QComboBox* combo_;
   ControlContext context_;
-  int shown_ = -1;  // the drive shown before the user's pick
+  std::vector<std::string> texts_;  // the drive of each item
+  int shown_ = -1;                  // the drive shown before the user's pick
 };
 
 }  // namespace vantrel::platform::qt

@@ -18,6 +18,8 @@ class QtWindow;
 
 struct FrontEndContext {
   DriveMemory drives;
+  // Reads the drives again when a drive list opens; null keeps the drives known at start.
+  std::function<std::vector<DriveInfo>()> list_drives{};
   std::string working_folder;
   FolderSnapshots snapshots{};
   // Runs a drag to its end (QDrag::exec); the drag object is deleted afterwards by its caller.

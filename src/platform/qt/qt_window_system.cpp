@@ -12,6 +12,7 @@ namespace vantrel::platform::qt {
 
 QtWindowSystem::Options QtWindowSystem::SystemOptions() {
   return {.drives = ListDrives(),
+          .list_drives = ListDrives,
           .working_folder = WorkingFolder(),
           .quit = [] { QCoreApplication::exit(0); },
           .run_drag = [](QDrag& drag) { drag.exec(Qt::CopyAction); }};
@@ -20,6 +21,7 @@ QtWindowSystem::Options QtWindowSystem::SystemOptions() {
 QtWindowSystem::QtWindowSystem(Options options)
     : context_{.drives =
                    DriveMemory(std::move(options.drives), options.working_folder, kNativePaths),
+               .list_drives = std::move(options.list_drives),
                .working_folder = options.working_folder,
                .run_drag = std::move(options.run_drag)},
       quit_(std::move(options.quit)) {

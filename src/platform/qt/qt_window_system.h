@@ -15,12 +15,14 @@ namespace vantrel::platform::qt {
 class QtWindowSystem final : public WindowSystem {
  public:
   struct Options {
-    std::vector<DriveInfo> drives;  // what the drive lists offer
-    std::string working_folder;     // where the lists start
-    std::function<void()> quit;     // leaves the event loop
+    std::vector<DriveInfo> drives;                        // what the drive lists offer at first
+    std::function<std::vector<DriveInfo>()> list_drives;  // reads them again; may be null
+    std::string working_folder;                           // where the lists start
+    std::function<void()> quit;                           // leaves the event loop
     std::function<void(QDrag&)> run_drag;
   };
-  // The system's drives and working folder, QCoreApplication::exit and QDrag::exec.
+  // The system's drives (read again whenever a drive list opens) and working folder,
+  // QCoreApplication::exit and QDrag::exec.
   static Options SystemOptions();
 
   explicit QtWindowSystem(Options options);
