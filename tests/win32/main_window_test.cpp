@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/win32_text.h"
+
 namespace vantrel::testing {
 namespace {
 
@@ -164,6 +166,57 @@ TEST_F(MainWindow, PickingADriveMovesOnlyThatPane) {
   ::SendMessageW(Form2().hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(drive1), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(drive1));
   EXPECT_EQ(Form2().FindFolderList("Dir1").Path(), source);
+}
+
+TEST_F(MainWindow, DroppingDownADriveListReadsTheDrivesAgain) {
+  const std::string stick = temp.Folder("stick");
+  temp.Write("stick\\photo.jpg", "jpg");
+  const std::vector<platform::DriveInfo> at_start = windows().front_end().drives.Drives();
+  std::vector<platform::DriveInfo> now = at_start;
+  now.push_back({stick, stick});
+  windows().SetDriveReader([&] { return now; });
+  const auto drop_down = [&](HWND list) {
+    ::SendMessageW(Form2().hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), CBN_DROPDOWN),
+                   reinterpret_cast<LPARAM>(list));
+  };
+  const auto texts = [](HWND list) {
+    std::vector<std::string> found;
+    const auto count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      std::wstring text(static_cast<std::size_t>(
+                            ::SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0)),
+                        L' ');
+      ::SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(text.data()));
+      found.push_back(platform::win32::Narrow(text));
+    }
+    return found;
+  };
+  const HWND drive1 = Control("Drive1");
+  const HWND drive2 = Control("Drive2");
+  const std::string drive2_shown = Form2().FindDriveList("Drive2").Drive();
+
+  // A stick was inserted: the dropped-down list offers it, and reading raised nothing.
+  drop_down(drive1);
+  std::vector<std::string> with_stick = texts(drive1);
+  ASSERT_EQ(with_stick.size(), at_start.size() + 1);
+  EXPECT_EQ(with_stick.back(), stick);
+  EXPECT_EQ(Caption("Label4"), " ");
+  ::SendMessageW(drive1, CB_SETCURSEL, with_stick.size() - 1, 0);
+  ::SendMessageW(Form2().hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(drive1), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(drive1));
+  EXPECT_EQ(Form2().FindFolderList("Dir1").Path(), stick);
+  EXPECT_EQ(Names("File1"), std::vector<std::string>{"photo.jpg"});
+
+  // The stick was taken out while shown: its list keeps it, the other list drops it.
+  now = at_start;
+  drop_down(drive1);
+  EXPECT_EQ(texts(drive1), with_stick);
+  EXPECT_EQ(Form2().FindDriveList("Drive1").Drive(), stick);
+  drop_down(drive2);
+  EXPECT_EQ(texts(drive2).size(), at_start.size());
+  EXPECT_EQ(Form2().FindDriveList("Drive2").Drive(), drive2_shown);
+  EXPECT_EQ(Form2().FindFolderList("Dir2").Path(), source);
 }
 
 TEST_F(MainWindow, FolderListOpensOnDoubleClickOrEnterOnly) {

@@ -1,5 +1,8 @@
 #include "platform/win32/drive_list.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/win32/win32_text.h"
 
 namespace vantrel::platform::win32 {
@@ -8,22 +11,56 @@ namespace {
 constexpr int kVisibleDrives = 8;
 constexpr int kBorders = 6;  // the selection field's frame, above and below
 
+std::vector<std::string> TextsOf(const std::vector<DriveInfo>& drives) {
+  std::vector<std::string> texts;
+  texts.reserve(drives.size());
+  for (const DriveInfo& drive : drives) texts.push_back(drive.text);
+  return texts;
+}
+
 }  // namespace
 
 void Win32DriveList::Create(const ControlHost& host) {
   events_ = &host.events;
   front_end_ = &host.front_end;
   MakeWindow(host, L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);
-  for (const auto& drive : front_end_->drives.Drives()) {
-    ::SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(drive.text).c_str()));
-  }
+  ShowItems(TextsOf(front_end_->drives.Drives()));
 }
 
 void Win32DriveList::Load() {
   const auto drive = front_end_->drives.DriveOf(front_end_->working_folder);
-  const auto count = static_cast<int>(front_end_->drives.Drives().size());
-  shown_ = drive ? static_cast<int>(*drive) : (count > 0 ? 0 : -1);
+  shown_ = -1;
+  if (drive) {
+    const std::string& text = front_end_->drives.Drives()[*drive].text;
+    const auto found = std::find(texts_.begin(), texts_.end(), text);
+    if (found != texts_.end()) shown_ = static_cast<int>(found - texts_.begin());
+  }
+  if (shown_ < 0 && !texts_.empty()) shown_ = 0;
   ::SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(shown_), 0);
+}
+
+void Win32DriveList::ReadDrives() {
+  if (!front_end_->list_drives) return;
+  const std::vector<DriveInfo> found = front_end_->list_drives();
+  front_end_->drives.Add(found);
+  std::vector<std::string> texts = TextsOf(found);
+  const std::string shown = Drive();
+  if (!shown.empty() && std::find(texts.begin(), texts.end(), shown) == texts.end()) {
+    texts.push_back(shown);
+  }
+  if (texts == texts_) return;
+  ShowItems(std::move(texts));
+  const auto at = std::find(texts_.begin(), texts_.end(), shown);
+  shown_ = at != texts_.end() && !shown.empty() ? static_cast<int>(at - texts_.begin()) : -1;
+  ::SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(shown_), 0);
+}
+
+void Win32DriveList::ShowItems(std::vector<std::string> texts) {
+  ::SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+  for (const std::string& text : texts) {
+    ::SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+  }
+  texts_ = std::move(texts);
 }
 
 // The closed list keeps the designed height; the height given to a drop-down combo box also
@@ -41,6 +78,7 @@ void Win32DriveList::Place(const RECT& pixels, UINT dpi) {
 }
 
 void Win32DriveList::OnCommand(WORD code) {
+  if (code == CBN_DROPDOWN) ReadDrives();
   if (code != CBN_SELCHANGE) return;
   const int index = static_cast<int>(::SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
   if (index < 0 || index == shown_) return;
@@ -49,9 +87,8 @@ void Win32DriveList::OnCommand(WORD code) {
 }
 
 std::string Win32DriveList::Drive() const {
-  const auto& drives = front_end_->drives.Drives();
-  if (shown_ < 0 || static_cast<std::size_t>(shown_) >= drives.size()) return {};
-  return drives[static_cast<std::size_t>(shown_)].text;
+  if (shown_ < 0 || static_cast<std::size_t>(shown_) >= texts_.size()) return {};
+  return texts_[static_cast<std::size_t>(shown_)];
 }
 
 }  // namespace vantrel::platform::win32

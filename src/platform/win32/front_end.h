@@ -21,6 +21,8 @@ inline constexpr int kDragIconResource = 2;
 struct FrontEnd {
   HINSTANCE instance = nullptr;
   DriveMemory drives;
+  // Reads the drives again when a drive list drops down; null keeps the drives known at start.
+  std::function<std::vector<DriveInfo>()> list_drives{};
   std::string working_folder;
   HICON large_icon = nullptr;       // 48x48: the About picture
   HICON window_icon = nullptr;      // title bar and taskbar

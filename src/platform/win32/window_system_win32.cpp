@@ -41,6 +41,7 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance, std::function<void()> q
                                      std::string start_folder)
     : front_end_{.instance = instance,
                  .drives = DriveMemory(ListDrives(), start_folder, kWindowsPaths),
+                 .list_drives = ListDrives,
                  .working_folder = start_folder,
                  .quit = std::move(quit)} {
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),

@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/front_end.h"
 #include "platform/window_system.h"
@@ -34,6 +36,10 @@ class Win32WindowSystem final : public WindowSystem {
   // The last window made from the description of that name; null when none was made.
   Win32Window* Find(std::string_view name) const;
   const FrontEnd& front_end() const { return front_end_; }
+  // Replaces how the drive lists read the drives when they drop down (tests use fixed drives).
+  void SetDriveReader(std::function<std::vector<DriveInfo>()> list_drives) {
+    front_end_.list_drives = std::move(list_drives);
+  }
 
  private:
   FrontEnd front_end_;
