@@ -27,6 +27,11 @@ std::optional<std::size_t> DriveMemory::DriveOf(std::string_view folder) const {
   return best;
 }
 
+std::string DriveMemory::DriveTextOf(std::string_view folder) const {
+  const auto drive = DriveOf(folder);
+  return drive ? drives_[*drive].text : std::string();
+}
+
 std::optional<std::string> DriveMemory::CurrentFolderOfDrive(std::string_view drive_text) const {
   for (std::size_t i = 0; i < drives_.size(); ++i) {
     if (drives_[i].text != drive_text) continue;
@@ -47,6 +52,26 @@ void DriveMemory::Add(const std::vector<DriveInfo>& drives) {
     drives_.push_back(drive);
     current_.emplace_back();
   }
+}
+
+std::vector<std::string> DriveTexts(const std::vector<DriveInfo>& drives) {
+  std::vector<std::string> texts;
+  texts.reserve(drives.size());
+  for (const DriveInfo& drive : drives) texts.push_back(drive.text);
+  return texts;
+}
+
+std::vector<std::string> DriveListItems(const std::vector<DriveInfo>& found,
+                                        const std::string& shown) {
+  std::vector<std::string> items = DriveTexts(found);
+  if (!shown.empty() && ItemIndex(items, shown) < 0) items.push_back(shown);
+  return items;
+}
+
+int ItemIndex(const std::vector<std::string>& items, std::string_view text) {
+  if (text.empty()) return -1;
+  const auto found = std::find(items.begin(), items.end(), text);
+  return found != items.end() ? static_cast<int>(found - items.begin()) : -1;
 }
 
 }  // namespace vantrel::platform

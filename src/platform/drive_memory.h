@@ -26,6 +26,8 @@ class DriveMemory {
   // The current folder of the drive with this text (the folder last opened there, or its root);
   // nullopt when the text names no drive.
   std::optional<std::string> CurrentFolderOfDrive(std::string_view drive_text) const;
+  // The text of the drive holding the folder; empty when no drive holds it.
+  std::string DriveTextOf(std::string_view folder) const;
   // Records the folder as its drive's current folder; a folder on no known drive is ignored.
   void Remember(const std::string& folder);
   // Learns the drives among these that are new (a medium mounted since the drives were last
@@ -40,5 +42,14 @@ class DriveMemory {
   std::vector<std::string> current_;  // one per drive, empty until a folder was opened there
   PathStyle style_;
 };
+
+// The texts of the drives, in order.
+std::vector<std::string> DriveTexts(const std::vector<DriveInfo>& drives);
+// What a drive list offers once it has read the drives again: the drives found, then the drive
+// it shows if that one has gone, so the list's Drive text never changes under it.
+std::vector<std::string> DriveListItems(const std::vector<DriveInfo>& found,
+                                        const std::string& shown);
+// Where the text stands among the items; -1 when it is empty or not there.
+int ItemIndex(const std::vector<std::string>& items, std::string_view text);
 
 }  // namespace vantrel::platform

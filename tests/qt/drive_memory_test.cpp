@@ -53,6 +53,8 @@ TEST(DriveMemoryTest, DrivesMountedLaterAreLearnedAndGoneOnesKeepTheirFolder) {
   memory.Add({{"/", "/"}, {"/home", "/home"}, {"/media/card", "/media/card"}});
   EXPECT_EQ(memory.Drives().size(), 4U);
   EXPECT_EQ(memory.DriveOf("/media/card/DCIM"), 3U);
+  EXPECT_EQ(memory.DriveTextOf("/media/card/DCIM"), "/media/card");
+  EXPECT_EQ(memory.DriveTextOf("relative"), "");
   EXPECT_EQ(memory.CurrentFolderOfDrive("/media/card"), "/media/card");
   EXPECT_EQ(memory.CurrentFolderOfDrive("/media/usb"), "/media/usb/photos");
   EXPECT_EQ(memory.CurrentFolderOfDrive("/home"), "/home/ann");

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QSignalBlocker>
 #include <QStyle>
-#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -28,13 +27,6 @@ class DriveCombo final : public QComboBox {
   std::function<void()> opening_;
 };
 
-std::vector<std::string> TextsOf(const std::vector<DriveInfo>& drives) {
-  std::vector<std::string> texts;
-  texts.reserve(drives.size());
-  for (const DriveInfo& drive : drives) texts.push_back(drive.text);
-  return texts;
-}
-
 }  // namespace
 
 QtDriveList::QtDriveList(const ControlDescription& description, QWidget* parent,
@@ -42,19 +34,14 @@ QtDriveList::QtDriveList(const ControlDescription& description, QWidget* parent,
     : QtControl(description),
       combo_(new DriveCombo(parent, [this] { ReadDrives(); })),
       context_(context) {
-  ShowItems(TextsOf(context_.front_end.drives.Drives()));
+  ShowItems(DriveTexts(context_.front_end.drives.Drives()));
   // activated comes from the user only, never from Load or from reading the drives again.
   QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) { Picked(index); });
 }
 
 void QtDriveList::Load() {
-  const auto drive = context_.front_end.drives.DriveOf(context_.front_end.working_folder);
-  const auto& drives = context_.front_end.drives.Drives();
-  shown_ = -1;
-  if (drive) {
-    const auto found = std::find(texts_.begin(), texts_.end(), drives[*drive].text);
-    if (found != texts_.end()) shown_ = static_cast<int>(found - texts_.begin());
-  }
+  const FrontEndContext& front_end = context_.front_end;
+  shown_ = ItemIndex(texts_, front_end.drives.DriveTextOf(front_end.working_folder));
   if (shown_ < 0 && !texts_.empty()) shown_ = 0;
   combo_->setCurrentIndex(shown_);
 }
@@ -72,19 +59,15 @@ void QtDriveList::Picked(int index) {
 }
 
 void QtDriveList::ReadDrives() {
-  const auto& list_drives = context_.front_end.list_drives;
-  if (!list_drives) return;
-  const std::vector<DriveInfo> found = list_drives();
-  context_.front_end.drives.Add(found);
-  std::vector<std::string> texts = TextsOf(found);
+  FrontEndContext& front_end = context_.front_end;
+  if (!front_end.list_drives) return;
+  const std::vector<DriveInfo> found = front_end.list_drives();
+  front_end.drives.Add(found);
   const std::string shown = Drive();
-  if (!shown.empty() && std::find(texts.begin(), texts.end(), shown) == texts.end()) {
-    texts.push_back(shown);
-  }
+  std::vector<std::string> texts = DriveListItems(found, shown);
   if (texts == texts_) return;
   ShowItems(std::move(texts));
-  const auto at = std::find(texts_.begin(), texts_.end(), shown);
-  shown_ = at != texts_.end() && !shown.empty() ? static_cast<int>(at - texts_.begin()) : -1;
+  shown_ = ItemIndex(texts_, shown);
   const QSignalBlocker quiet(combo_);
   combo_->setCurrentIndex(shown_);
 }

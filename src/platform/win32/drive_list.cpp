@@ -1,6 +1,5 @@
 #include "platform/win32/drive_list.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "platform/win32/win32_text.h"
@@ -11,30 +10,17 @@ namespace {
 constexpr int kVisibleDrives = 8;
 constexpr int kBorders = 6;  // the selection field's frame, above and below
 
-std::vector<std::string> TextsOf(const std::vector<DriveInfo>& drives) {
-  std::vector<std::string> texts;
-  texts.reserve(drives.size());
-  for (const DriveInfo& drive : drives) texts.push_back(drive.text);
-  return texts;
-}
-
 }  // namespace
 
 void Win32DriveList::Create(const ControlHost& host) {
   events_ = &host.events;
   front_end_ = &host.front_end;
   MakeWindow(host, L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);
-  ShowItems(TextsOf(front_end_->drives.Drives()));
+  ShowItems(DriveTexts(front_end_->drives.Drives()));
 }
 
 void Win32DriveList::Load() {
-  const auto drive = front_end_->drives.DriveOf(front_end_->working_folder);
-  shown_ = -1;
-  if (drive) {
-    const std::string& text = front_end_->drives.Drives()[*drive].text;
-    const auto found = std::find(texts_.begin(), texts_.end(), text);
-    if (found != texts_.end()) shown_ = static_cast<int>(found - texts_.begin());
-  }
+  shown_ = ItemIndex(texts_, front_end_->drives.DriveTextOf(front_end_->working_folder));
   if (shown_ < 0 && !texts_.empty()) shown_ = 0;
   ::SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(shown_), 0);
 }
@@ -43,15 +29,11 @@ void Win32DriveList::ReadDrives() {
   if (!front_end_->list_drives) return;
   const std::vector<DriveInfo> found = front_end_->list_drives();
   front_end_->drives.Add(found);
-  std::vector<std::string> texts = TextsOf(found);
   const std::string shown = Drive();
-  if (!shown.empty() && std::find(texts.begin(), texts.end(), shown) == texts.end()) {
-    texts.push_back(shown);
-  }
+  std::vector<std::string> texts = DriveListItems(found, shown);
   if (texts == texts_) return;
   ShowItems(std::move(texts));
-  const auto at = std::find(texts_.begin(), texts_.end(), shown);
-  shown_ = at != texts_.end() && !shown.empty() ? static_cast<int>(at - texts_.begin()) : -1;
+  shown_ = ItemIndex(texts_, shown);
   ::SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(shown_), 0);
 }
 
