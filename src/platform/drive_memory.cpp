@@ -41,17 +41,47 @@ std::optional<std::string> DriveMemory::CurrentFolderOfDrive(std::string_view dr
 }
 
 void DriveMemory::Remember(const std::string& folder) {
-  if (const auto drive = DriveOf(folder)) current_[*drive] = folder;
+  const auto drive = DriveOf(folder);
+  if (!drive) return;
+  // Every text the drive has had opens the same folder.
+  const std::string root = drives_[*drive].root;
+  for (std::size_t i = 0; i < drives_.size(); ++i) {
+    if (drives_[i].root == root) current_[i] = folder;
+  }
 }
 
-void DriveMemory::Add(const std::vector<DriveInfo>& drives) {
-  for (const DriveInfo& drive : drives) {
-    const bool known = std::any_of(drives_.begin(), drives_.end(),
-                                   [&](const DriveInfo& d) { return d.text == drive.text; });
-    if (known) continue;
-    drives_.push_back(drive);
-    current_.emplace_back();
+const DriveInfo* DriveMemory::Named(std::string_view text) const {
+  for (const DriveInfo& drive : drives_) {
+    if (drive.text == text) return &drive;
   }
+  return nullptr;
+}
+
+DriveMemory::ListItems DriveMemory::Reread(const std::vector<DriveInfo>& found,
+                                           const std::string& shown) {
+  for (const DriveInfo& drive : found) {
+    if (Named(drive.text) != nullptr) continue;
+    // A new text for a known root (another volume label) starts at that drive's current folder.
+    std::string folder;
+    for (std::size_t i = 0; i < drives_.size(); ++i) {
+      if (drives_[i].root == drive.root) folder = current_[i];
+    }
+    drives_.push_back(drive);
+    current_.push_back(std::move(folder));
+  }
+  ListItems items{.texts = DriveTexts(found)};
+  items.shown = ItemIndex(items.texts, shown);
+  if (items.shown >= 0 || shown.empty()) return items;
+  const DriveInfo* was = Named(shown);
+  for (std::size_t i = 0; was != nullptr && i < found.size(); ++i) {
+    if (found[i].root == was->root) {
+      items.shown = static_cast<int>(i);
+      return items;
+    }
+  }
+  items.texts.push_back(shown);
+  items.shown = static_cast<int>(items.texts.size()) - 1;
+  return items;
 }
 
 std::vector<std::string> DriveTexts(const std::vector<DriveInfo>& drives) {
@@ -59,13 +89,6 @@ std::vector<std::string> DriveTexts(const std::vector<DriveInfo>& drives) {
   texts.reserve(drives.size());
   for (const DriveInfo& drive : drives) texts.push_back(drive.text);
   return texts;
-}
-
-std::vector<std::string> DriveListItems(const std::vector<DriveInfo>& found,
-                                        const std::string& shown) {
-  std::vector<std::string> items = DriveTexts(found);
-  if (!shown.empty() && ItemIndex(items, shown) < 0) items.push_back(shown);
-  return items;
 }
 
 int ItemIndex(const std::vector<std::string>& items, std::string_view text) {

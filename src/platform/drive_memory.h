@@ -30,25 +30,30 @@ class DriveMemory {
   std::string DriveTextOf(std::string_view folder) const;
   // Records the folder as its drive's current folder; a folder on no known drive is ignored.
   void Remember(const std::string& folder);
-  // Learns the drives among these that are new (a medium mounted since the drives were last
-  // read). A drive that has gone stays known with its current folder: a list may still show it,
-  // and it may come back.
-  void Add(const std::vector<DriveInfo>& drives);
+
+  // What a drive list offers once it has read the drives again: the items and which one shows.
+  struct ListItems {
+    std::vector<std::string> texts;
+    int shown = -1;
+  };
+  // Learns the drives found (a medium mounted since, or a new volume label) and gives the items
+  // of a list that showed the drive with the text `shown`: the drives found, that drive still
+  // shown, under its new text when only its label changed, or added at the end when it has gone
+  // (a list never loses the drive it shows). Every text a drive ever had keeps naming it, with
+  // its current folder.
+  ListItems Reread(const std::vector<DriveInfo>& found, const std::string& shown);
 
  private:
   bool HoldsFolder(const std::string& root, std::string_view folder) const;
+  const DriveInfo* Named(std::string_view text) const;
 
-  std::vector<DriveInfo> drives_;
+  std::vector<DriveInfo> drives_;     // every drive text seen, in the order first seen
   std::vector<std::string> current_;  // one per drive, empty until a folder was opened there
   PathStyle style_;
 };
 
 // The texts of the drives, in order.
 std::vector<std::string> DriveTexts(const std::vector<DriveInfo>& drives);
-// What a drive list offers once it has read the drives again: the drives found, then the drive
-// it shows if that one has gone, so the list's Drive text never changes under it.
-std::vector<std::string> DriveListItems(const std::vector<DriveInfo>& found,
-                                        const std::string& shown);
 // Where the text stands among the items; -1 when it is empty or not there.
 int ItemIndex(const std::vector<std::string>& items, std::string_view text);
 

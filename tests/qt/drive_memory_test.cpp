@@ -46,21 +46,37 @@ TEST(DriveMemoryTest, DriveTextsThatDifferFromTheirRootsOpenTheRoot) {
   EXPECT_EQ(memory.CurrentFolderOfDrive("C:\\"), std::nullopt);  // a folder, not a drive text
 }
 
-TEST(DriveMemoryTest, DrivesMountedLaterAreLearnedAndGoneOnesKeepTheirFolder) {
+TEST(DriveMemoryTest, ReadingTheDrivesAgainOffersNewOnesAndKeepsTheOneShown) {
   DriveMemory memory(PosixDrives(), "/home/ann", kPosixPaths);
   memory.Remember("/media/usb/photos");
-  // The stick went, a card came: the card's folders now belong to the card, not to "/".
-  memory.Add({{"/", "/"}, {"/home", "/home"}, {"/media/card", "/media/card"}});
-  EXPECT_EQ(memory.Drives().size(), 4U);
-  EXPECT_EQ(memory.DriveOf("/media/card/DCIM"), 3U);
+  // The stick went, a card came; a list that shows the stick keeps it, at the end.
+  const std::vector<DriveInfo> now{{"/", "/"}, {"/home", "/home"}, {"/media/card", "/media/card"}};
+  const auto items = memory.Reread(now, "/media/usb");
+  EXPECT_EQ(items.texts, (std::vector<std::string>{"/", "/home", "/media/card", "/media/usb"}));
+  EXPECT_EQ(items.shown, 3);
+  EXPECT_EQ(memory.Reread(now, "/home").texts.size(), 3U);
+  EXPECT_EQ(memory.Reread(now, "/home").shown, 1);
+  // The card's folders belong to the card now, not to "/"; the stick keeps its folder.
   EXPECT_EQ(memory.DriveTextOf("/media/card/DCIM"), "/media/card");
-  EXPECT_EQ(memory.DriveTextOf("relative"), "");
   EXPECT_EQ(memory.CurrentFolderOfDrive("/media/card"), "/media/card");
   EXPECT_EQ(memory.CurrentFolderOfDrive("/media/usb"), "/media/usb/photos");
-  EXPECT_EQ(memory.CurrentFolderOfDrive("/home"), "/home/ann");
   memory.Remember("/media/card/DCIM");
   EXPECT_EQ(memory.CurrentFolderOfDrive("/media/card"), "/media/card/DCIM");
   EXPECT_EQ(memory.CurrentFolderOfDrive("/"), "/");
+  EXPECT_EQ(memory.DriveTextOf("relative"), "");
+}
+
+TEST(DriveMemoryTest, ANewVolumeLabelRenamesTheShownDriveAndKeepsItsFolder) {
+  DriveMemory memory({{"c:", "C:\\"}, {"d: [DISC1]", "D:\\"}}, "C:\\Work", kWindowsPaths);
+  memory.Remember("D:\\Music");
+  const auto items = memory.Reread({{"c:", "C:\\"}, {"d: [DISC2]", "D:\\"}}, "d: [DISC1]");
+  EXPECT_EQ(items.texts, (std::vector<std::string>{"c:", "d: [DISC2]"}));
+  EXPECT_EQ(items.shown, 1);
+  EXPECT_EQ(memory.CurrentFolderOfDrive("d: [DISC2]"), "D:\\Music");
+  // A list not read again yet still names the drive by its old text.
+  memory.Remember("D:\\Films");
+  EXPECT_EQ(memory.CurrentFolderOfDrive("d: [DISC1]"), "D:\\Films");
+  EXPECT_EQ(memory.CurrentFolderOfDrive("d: [DISC2]"), "D:\\Films");
 }
 
 }  // namespace

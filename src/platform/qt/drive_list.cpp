@@ -61,13 +61,10 @@ void QtDriveList::Picked(int index) {
 void QtDriveList::ReadDrives() {
   FrontEndContext& front_end = context_.front_end;
   if (!front_end.list_drives) return;
-  const std::vector<DriveInfo> found = front_end.list_drives();
-  front_end.drives.Add(found);
-  const std::string shown = Drive();
-  std::vector<std::string> texts = DriveListItems(found, shown);
-  if (texts == texts_) return;
-  ShowItems(std::move(texts));
-  shown_ = ItemIndex(texts_, shown);
+  DriveMemory::ListItems items = front_end.drives.Reread(front_end.list_drives(), Drive());
+  if (items.texts == texts_ && items.shown == shown_) return;
+  ShowItems(std::move(items.texts));
+  shown_ = items.shown;
   const QSignalBlocker quiet(combo_);
   combo_->setCurrentIndex(shown_);
 }

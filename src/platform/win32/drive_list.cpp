@@ -27,13 +27,10 @@ void Win32DriveList::Load() {
 
 void Win32DriveList::ReadDrives() {
   if (!front_end_->list_drives) return;
-  const std::vector<DriveInfo> found = front_end_->list_drives();
-  front_end_->drives.Add(found);
-  const std::string shown = Drive();
-  std::vector<std::string> texts = DriveListItems(found, shown);
-  if (texts == texts_) return;
-  ShowItems(std::move(texts));
-  shown_ = ItemIndex(texts_, shown);
+  DriveMemory::ListItems items = front_end_->drives.Reread(front_end_->list_drives(), Drive());
+  if (items.texts == texts_ && items.shown == shown_) return;
+  ShowItems(std::move(items.texts));
+  shown_ = items.shown;
   ::SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(shown_), 0);
 }
 
