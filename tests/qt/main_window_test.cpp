@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMainWindow>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -77,11 +79,25 @@ TEST_F(MainWindowTest, HasTheDescribedLooks) {
   EXPECT_EQ(top_->windowIcon().pixmap(48, 48).toImage(),
             platform::qt::ApplicationIconPixmap().toImage());
 
+  // Each described face is asked for by an installed stand-in where the face is missing.
+  const auto is_face_or_stand_in = [](const QFont& font, const QString& face) {
+    const QStringList installed = QFontDatabase::families();
+    const QStringList stand_ins = QFont::substitutes(face);
+    const bool any_installed = std::any_of(stand_ins.begin(), stand_ins.end(), [&](const auto& s) {
+      return installed.contains(s, Qt::CaseInsensitive);
+    });
+    if (installed.contains(face) || !any_installed) return font.family() == face;
+    return stand_ins.contains(font.family(), Qt::CaseInsensitive) &&
+           installed.contains(font.family());
+  };
   const QFont window_font = static_cast<QMainWindow*>(top_)->centralWidget()->font();
-  EXPECT_EQ(window_font.family(), "MS Sans Serif");
+  EXPECT_TRUE(is_face_or_stand_in(window_font, "MS Sans Serif"))
+      << window_font.family().toStdString();
   EXPECT_DOUBLE_EQ(window_font.pointSizeF(), 8.25);
   QLabel* label1 = Child<QLabel>(top_, "Label1");
-  EXPECT_EQ(label1->font().family(), "News Gothic MT");
+  EXPECT_TRUE(is_face_or_stand_in(label1->font(), "News Gothic MT"))
+      << label1->font().family().toStdString();
+  EXPECT_DOUBLE_EQ(label1->font().pointSizeF(), 9);
   EXPECT_TRUE(label1->font().bold());
   EXPECT_EQ(label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
   QLabel* label5 = Child<QLabel>(top_, "Label5");

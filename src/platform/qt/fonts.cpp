@@ -1,7 +1,11 @@
 #include "platform/qt/fonts.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QStringList>
+#include <algorithm>
+
+#include "platform/qt/qt_text.h"
 
 namespace vantrel::platform::qt {
 
@@ -14,6 +18,26 @@ void InstallFontSubstitutes() {
     if (QFont::substitutes(QLatin1String(face)).isEmpty())
       QFont::insertSubstitutions(QLatin1String(face), sans);
   }
+}
+
+QFont DescribedFont(const Font& font) {
+  QFont result = ToQFont(font);
+  // The installed families, without fontconfig's aliases: matching an alias is a search itself.
+  const QStringList installed = QFontDatabase::families();
+  const auto find = [&](const QString& family) {
+    return std::find_if(installed.begin(), installed.end(), [&](const QString& name) {
+      return name.compare(family, Qt::CaseInsensitive) == 0;
+    });
+  };
+  const QString face = result.family();
+  if (find(face) != installed.end()) return result;
+  for (const QString& stand_in : QFont::substitutes(face)) {
+    if (const auto found = find(stand_in); found != installed.end()) {
+      result.setFamily(*found);  // as installed: substitutes come in lower case
+      break;
+    }
+  }
+  return result;
 }
 
 }  // namespace vantrel::platform::qt

@@ -12,6 +12,7 @@
 #include "platform/qt/drop_target.h"
 #include "platform/qt/file_list.h"
 #include "platform/qt/folder_list.h"
+#include "platform/qt/fonts.h"
 #include "platform/qt/frame.h"
 #include "platform/qt/geometry.h"
 #include "platform/qt/label.h"
@@ -58,7 +59,7 @@ void ApplyLooks(const ControlDescription& d, QWidget* widget) {
     if (qobject_cast<QComboBox*>(widget) != nullptr)
       widget->setAccessibleDescription(ToDisplay(d.accessible_name));
   }
-  if (d.font) widget->setFont(ToQFont(*d.font));
+  if (d.font) widget->setFont(DescribedFont(*d.font));
   if (d.text_colour && d.kind != ControlKind::Line) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, ToQColor(*d.text_colour));
@@ -144,7 +145,7 @@ void ApplyWindowFrame(const WindowDescription& window, FormWidget& form) {
   form.setWindowFlags(FrameFlags(window));
   // Closing any window of the program counts towards its end, the tool window included.
   form.setAttribute(Qt::WA_QuitOnClose, true);
-  form.client()->setFont(ToQFont(window.font));
+  form.client()->setFont(DescribedFont(window.font));
   form.setWindowTitle(ToDisplay(window.caption));
   if (window.icon) form.setWindowIcon(ApplicationIcon());
 }
