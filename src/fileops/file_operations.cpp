@@ -56,13 +56,15 @@ void Command8_Click(app::Form2& f) {
 void Command7_Click(app::Form2& f) {
   const std::string source = SourceFilePath(f);
   const std::string destination = DestinationFilePath(f);
+  platform::FileVersion version;
   bool copied = false;
   if (AskYes(f, "Are you sure moving from " + source + " to " + destination, kSureTitle)) {
-    copied = !f.services.files.CopyFile(source, destination);
+    copied = !f.services.files.CopyFile(source, destination, &version);
   }
   f.File2.Refresh();
-  // A move is a copy and then a delete: the source goes only once its copy is complete.
-  if (copied) f.services.files.DeleteFile(source);
+  // A move is a copy and then a delete: the source goes only once its copy is complete, and only
+  // if it is still the file that was copied (another program may have saved over it meanwhile).
+  if (copied) f.services.files.DeleteCopiedFile(source, version);
   f.File1.Refresh();
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/off_thread.h"
 #include "platform/program_info.h"
 #include "platform/program_starter.h"
 #include "platform/registry.h"
@@ -18,13 +19,29 @@ struct DriveInfo {
   std::string root;  // the drive's root folder
 };
 
+// Process-wide settings made once at start-up, before any file is written: on POSIX a write past
+// the file-size limit (RLIMIT_FSIZE) fails with EFBIG instead of killing the program (SIGXFSZ is
+// ignored).
+void PrepareProcess();
+
 std::unique_ptr<FileSystem> MakeNativeFileSystem();
 std::unique_ptr<ProgramStarter> MakeNativeProgramStarter();
 std::unique_ptr<Registry> MakeNativeRegistry();
 std::unique_ptr<ProgramInfo> MakeNativeProgramInfo();
 
-// The drives a user would browse, in the order the drive list shows them.
-std::vector<DriveInfo> ListDrives();
+// How long the drives may take to say what they are before they are listed unchecked.
+inline constexpr std::chrono::milliseconds kDriveAnswerDeadline{500};
+
+// The drives a user would browse, in the order the drive list shows them. They are listed from
+// the mount table (Linux) or the drive letters (Windows) alone; what needs the file system
+// itself (whether a mount point is a folder, a volume label) is asked through `off_thread` with
+// kDriveAnswerDeadline, and a drive that does not answer in time is listed all the same (by its
+// path, or by its letter without a label).
+std::vector<DriveInfo> ListDrives(OffThread& off_thread);
+
+// The mounted file system holding a path (its mount point, or its drive or share root), for
+// telling reads of one file system apart from those of another. Asks no file system.
+std::string FileSystemOf(const std::string& path);
 
 // The process's working folder, in the lists' form.
 std::string WorkingFolder();

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <filesystem>
 
+#include "platform/native.h"
+
 namespace vantrel::testing {
 namespace {
 
@@ -40,14 +42,30 @@ std::string ScriptedDialogs::InputBox(const std::string& prompt) {
   return text;
 }
 
-std::error_code RecordingFileSystem::CopyFile(const std::string& from, const std::string& to) {
+std::error_code RecordingFileSystem::CopyFile(const std::string& from, const std::string& to,
+                                              platform::FileVersion* copied) {
   copies.emplace_back(from, to);
-  return real_->CopyFile(from, to);
+  return real_->CopyFile(from, to, copied);
+}
+
+GatedFileSystem::GatedFileSystem(Gate& gate)
+    : RecordingFileSystem(platform::MakeNativeFileSystem()), gate_(gate) {}
+
+std::error_code GatedFileSystem::CopyFile(const std::string& from, const std::string& to,
+                                          platform::FileVersion* copied) {
+  gate_.Pass();
+  return RecordingFileSystem::CopyFile(from, to, copied);
 }
 
 std::error_code RecordingFileSystem::DeleteFile(const std::string& path) {
   deletes.push_back(path);
   return real_->DeleteFile(path);
+}
+
+std::error_code RecordingFileSystem::DeleteCopiedFile(const std::string& path,
+                                                      const platform::FileVersion& copied) {
+  deletes.push_back(path);
+  return real_->DeleteCopiedFile(path, copied);
 }
 
 std::error_code RecordingFileSystem::MakeFolder(const std::string& path) {

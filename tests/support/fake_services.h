@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "gate.h"
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
@@ -44,8 +45,13 @@ class RecordingFileSystem : public platform::FileSystem {
   explicit RecordingFileSystem(std::unique_ptr<platform::FileSystem> real)
       : real_(std::move(real)) {}
 
-  std::error_code CopyFile(const std::string& from, const std::string& to) override;
+  using platform::FileSystem::CopyFile;
+  std::error_code CopyFile(const std::string& from, const std::string& to,
+                           platform::FileVersion* copied) override;
   std::error_code DeleteFile(const std::string& path) override;
+  // Recorded in `deletes` as well.
+  std::error_code DeleteCopiedFile(const std::string& path,
+                                   const platform::FileVersion& copied) override;
   std::error_code MakeFolder(const std::string& path) override;
   std::optional<std::uint64_t> FileLength(const std::string& path) override;
   std::string FileExists(const std::string& path) override;
@@ -64,6 +70,18 @@ class RecordingFileSystem : public platform::FileSystem {
 
  private:
   std::unique_ptr<platform::FileSystem> real_;
+};
+
+// A recording file system whose copies wait at a gate before they start.
+class GatedFileSystem final : public RecordingFileSystem {
+ public:
+  explicit GatedFileSystem(Gate& gate);
+  using platform::FileSystem::CopyFile;
+  std::error_code CopyFile(const std::string& from, const std::string& to,
+                           platform::FileVersion* copied) override;
+
+ private:
+  Gate& gate_;
 };
 
 class RecordingProgramStarter : public platform::ProgramStarter {

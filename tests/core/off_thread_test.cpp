@@ -1,0 +1,152 @@
+// Calls handed to workers while the GUI thread waits: the wait handles events, the deadline of
+// work that gives no answer, a place left stuck, and the end of the program during a wait.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "about/frm_about.h"
+#include "fileops/file_operations.h"
+#include "gate.h"
+#include "harness.h"
+#include "platform/off_thread_calls.h"
+#include "test_gui_wait.h"
+
+namespace vantrel::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Polls until the workers given up on have ended.
+bool AbandonedEnd(const platform::ThreadedOffThread& off_thread) {
+  const auto until = Clock::now() + 5s;
+  while (off_thread.abandoned() != 0 && Clock::now() < until) std::this_thread::sleep_for(1ms);
+  return off_thread.abandoned() == 0;
+}
+
+class OffThreadTest : public ::testing::Test {
+ protected:
+  TestGuiWait gui;
+  platform::ThreadedOffThread off_thread{gui};
+  Gate gate;
+};
+
+TEST_F(OffThreadTest, RunWaitsForTheWorkHandlingEventsAndShowsBusyOnlyWhenLong) {
+  std::thread::id worker;
+  off_thread.Run([&] { worker = std::this_thread::get_id(); });
+  EXPECT_NE(worker, std::this_thread::get_id());
+  EXPECT_TRUE(gui.busy_changes.empty()) << "a short call shows no busy cursor";
+
+  bool done = false;
+  int rounds_before_done = -1;
+  gui.on_events = [&] {
+    if (gui.rounds == 3) gate.Open();  // the worker is released only once events were handled
+    if (!done) rounds_before_done = gui.rounds;
+  };
+  const auto start = Clock::now();
+  off_thread.Run([&] {
+    gate.Pass();
+    std::this_thread::sleep_for(300ms);  // past the busy cursor's delay
+    done = true;
+  });
+  EXPECT_TRUE(done);
+  EXPECT_GE(rounds_before_done, 3);
+  EXPECT_GE(Clock::now() - start, 300ms);
+  EXPECT_EQ(gui.busy_changes, (std::vector<bool>{true, false}));
+}
+
+TEST_F(OffThreadTest, WorkThatAnswersMayTakeLongerThanTheDeadline) {
+  bool read_all = false;
+  EXPECT_TRUE(off_thread.RunAnswering(
+      [&read_all](const std::function<void()>& answered) {
+        answered();
+        std::this_thread::sleep_for(200ms);  // a slow listing that keeps delivering
+        read_all = true;
+      },
+      50ms, "/mnt/slow"));
+  EXPECT_TRUE(read_all);
+  EXPECT_EQ(off_thread.abandoned(), 0U);
+}
+
+TEST_F(OffThreadTest, WorkThatNeverAnswersIsGivenUpAndItsPlaceFailsAtOnceUntilItAnswers) {
+  auto late = std::make_shared<std::atomic<bool>>(false);
+  const auto start = Clock::now();
+  EXPECT_FALSE(off_thread.RunAnswering(
+      [this, late](const std::function<void()>&) {
+        gate.Pass();
+        *late = true;
+      },
+      100ms, "/mnt/hung"));
+  const auto waited = Clock::now() - start;
+  EXPECT_GE(waited, 100ms);
+  EXPECT_LT(waited, 1s);
+  EXPECT_FALSE(*late);
+  EXPECT_EQ(off_thread.abandoned(), 1U);
+
+  // The same file system again: refused without starting another worker that would hang too.
+  bool started = false;
+  const auto again = Clock::now();
+  EXPECT_FALSE(
+      off_thread.RunAnswering([&started](const auto&) { started = true; }, 1s, "/mnt/hung"));
+  EXPECT_LT(Clock::now() - again, 50ms);
+  EXPECT_FALSE(started);
+  // Another file system is not held up by it.
+  EXPECT_TRUE(off_thread.RunAnswering([](const auto& answered) { answered(); }, 1s, "/"));
+
+  // Once the stuck call returns, the worker ends and the place may be tried again.
+  gate.Open();
+  EXPECT_TRUE(AbandonedEnd(off_thread));
+  EXPECT_TRUE(*late);
+  EXPECT_TRUE(off_thread.RunAnswering([](const auto& answered) { answered(); }, 1s, "/mnt/hung"));
+}
+
+TEST_F(OffThreadTest, ACloseRequestDuringAWaitEndsTheProcessWithoutWaitingForTheWorker) {
+  EXPECT_EXIT(
+      {
+        gui.on_events = [this] { gui.end_requested = true; };
+        off_thread.Run([this] { gate.Pass(); });  // never released
+        std::_Exit(0);                            // not reached
+      },
+      ::testing::ExitedWithCode(TestGuiWait::kEndedCode), "");
+}
+
+// A copy that takes long: the handler waits with events handled, and goes on once it is done.
+TEST_F(OffThreadTest, AHandlerWaitsForItsCopyWhileEventsAreHandled) {
+  namespace fs = std::filesystem;
+  Harness h;
+  fs::create_directories(h.temp.path() / "from");
+  fs::create_directories(h.temp.path() / "to");
+  std::ofstream(h.temp.path() / "from" / "a.txt") << "data";
+  h.Start((h.temp.path() / "from").string());
+  h.Dir2().SetPath((h.temp.path() / "to").string());
+  h.File1().Select("a.txt");
+
+  GatedFileSystem blocking(gate);
+  platform::OffThreadFileSystem files(blocking, off_thread);
+  const app::Services& real = h.services;
+  app::Services services{real.windows,   files,         real.dialogs, real.programs,
+                         real.clipboard, real.registry, real.program, real.paths};
+  std::unique_ptr<about::FrmAbout> about_slot;
+  app::Form2 f(h.form2(), services, about_slot);
+
+  h.dialogs.answers.push_back(platform::Answer::Yes);
+  const int refreshes_before = h.File2().refresh_count;
+  std::vector<int> refreshes_during_wait;
+  gui.on_events = [&] {
+    refreshes_during_wait.push_back(h.File2().refresh_count);
+    if (gui.rounds == 2) gate.Open();
+  };
+  fileops::Command8_Click(f);
+  // The handler went on only after the copy: File2 was refreshed once, after the rounds.
+  ASSERT_GE(refreshes_during_wait.size(), 2U);
+  for (int count : refreshes_during_wait) EXPECT_EQ(count, refreshes_before);
+  EXPECT_EQ(h.File2().refresh_count, refreshes_before + 1);
+  EXPECT_TRUE(h.File2().Lists("a.txt"));
+  EXPECT_EQ(blocking.copies.size(), 1U);
+}
+
+}  // namespace
+}  // namespace vantrel::testing
