@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTest>
+#include <cstdlib>
 
 #include "app/form2.h"
 #include "platform/qt/drag_data.h"
@@ -38,16 +39,17 @@ const RecordingSink::Raised* RecordingSink::Last(std::string_view control,
 FrontEndTest::FrontEndTest() : working(temp.str()), drives{{temp.str(), temp.str()}} {}
 
 platform::qt::QtWindowSystem::Options FrontEndTest::Options() {
-  return {.drives = drives,
-          .list_drives = [this] { return drives_now ? drives_now() : drives; },
-          .working_folder = working,
-          .quit = [this] { ++quit_count; },
-          .run_drag =
-              [this](QDrag& drag) {
-                drags.push_back(
-                    {drag.pixmap().toImage(), platform::qt::DraggedControl(drag.mimeData())});
-                if (during_drag) during_drag(drag);
-              }};
+  return {
+      .list_drives = [this](platform::OffThread&) { return drives_now ? drives_now() : drives; },
+      .working_folder = working,
+      .quit = [this] { ++quit_count; },
+      .end_now = [] { std::_Exit(kEndedCode); },
+      .run_drag =
+          [this](QDrag& drag) {
+            drags.push_back(
+                {drag.pixmap().toImage(), platform::qt::DraggedControl(drag.mimeData())});
+            if (during_drag) during_drag(drag);
+          }};
 }
 
 ProgramTest::~ProgramTest() {

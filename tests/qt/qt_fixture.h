@@ -54,6 +54,9 @@ struct StartedDrag {
 // recorded instead of run.
 class FrontEndTest : public ::testing::Test {
  protected:
+  // The exit code of a test process that a window closed during a wait has ended.
+  static constexpr int kEndedCode = 43;
+
   FrontEndTest();
 
   // Options for a window system whose lists start in the working folder, on one drive: the

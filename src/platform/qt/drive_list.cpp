@@ -61,7 +61,8 @@ void QtDriveList::Picked(int index) {
 void QtDriveList::ReadDrives() {
   FrontEndContext& front_end = context_.front_end;
   if (!front_end.list_drives) return;
-  DriveMemory::ListItems items = front_end.drives.Reread(front_end.list_drives(), Drive());
+  DriveMemory::ListItems items =
+      front_end.drives.Reread(front_end.list_drives(*front_end.off_thread), Drive());
   if (items.texts == texts_ && items.shown == shown_) return;
   ShowItems(std::move(items.texts));
   shown_ = items.shown;

@@ -1,7 +1,10 @@
 #include "platform/qt/execute_bits_scan.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <span>
+#include <thread>
 #include <utility>
 
 #include "platform/listing.h"
@@ -14,53 +17,72 @@ constexpr std::size_t kChunk = 1024;
 constexpr unsigned kMostThreads = 4;
 }  // namespace
 
+// What the workers share. The receiver is cleared (under the mutex) when the scan goes, so the
+// last worker posts its delivery only while the scan still exists.
+struct ExecuteBitsScan::Work {
+  std::string folder;
+  SharedSnapshot snapshot;
+  std::vector<std::uint32_t> files;
+  std::vector<std::uint8_t> marks;
+  std::atomic<std::size_t> next{0};
+  std::atomic<unsigned> working{0};
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  QObject* receiver = nullptr;
+  std::function<void()> deliver;
+
+  void Run() {
+    const std::span<const std::uint32_t> all(files);
+    const std::span<std::uint8_t> all_marks(marks);
+    while (!stop) {
+      const std::size_t first = next.fetch_add(kChunk);
+      if (first >= all.size()) break;
+      const std::size_t count = std::min(kChunk, all.size() - first);
+      ReadExecuteBits(folder, *snapshot, all.subspan(first, count),
+                      all_marks.subspan(first, count));
+    }
+    // The last worker to finish hands the marks over.
+    if (working.fetch_sub(1) != 1) return;
+    const std::lock_guard lock(mutex);
+    if (receiver != nullptr && !stop) {
+      QMetaObject::invokeMethod(receiver, deliver, Qt::QueuedConnection);
+    }
+  }
+};
+
 unsigned ExecuteBitsScan::Threads() {
   return std::clamp(std::thread::hardware_concurrency(), 1U, kMostThreads);
 }
 
 ExecuteBitsScan::ExecuteBitsScan(std::string folder, SharedSnapshot snapshot,
                                  std::vector<std::uint32_t> files, Done done)
-    : folder_(std::move(folder)),
-      snapshot_(std::move(snapshot)),
-      files_(std::move(files)),
-      marks_(files_.size()),
-      done_(std::move(done)) {
+    : work_(std::make_shared<Work>()), done_(std::move(done)) {
+  work_->folder = std::move(folder);
+  work_->snapshot = std::move(snapshot);
+  work_->files = std::move(files);
+  work_->marks.resize(work_->files.size());
+  work_->receiver = &receiver_;
+  work_->deliver = [this] { Deliver(); };
   const unsigned threads = Threads();
-  working_ = threads;
-  for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
+  work_->working = threads;
+  for (unsigned i = 0; i < threads; ++i) std::thread([work = work_] { work->Run(); }).detach();
 }
 
 ExecuteBitsScan::~ExecuteBitsScan() {
-  stop_ = true;
-  for (auto& worker : workers_) {
-    if (worker.joinable()) worker.join();
-  }
-}
-
-void ExecuteBitsScan::Work() {
-  const std::span<const std::uint32_t> files(files_);
-  const std::span<std::uint8_t> marks(marks_);
-  while (!stop_) {
-    const std::size_t first = next_.fetch_add(kChunk);
-    if (first >= files.size()) break;
-    const std::size_t count = std::min(kChunk, files.size() - first);
-    ReadExecuteBits(folder_, *snapshot_, files.subspan(first, count), marks.subspan(first, count));
-  }
-  // The last worker to finish hands the marks over.
-  if (working_.fetch_sub(1) == 1 && !stop_) {
-    QMetaObject::invokeMethod(
-        &receiver_, [this] { Deliver(); }, Qt::QueuedConnection);
-  }
+  const std::lock_guard lock(work_->mutex);
+  work_->stop = true;
+  work_->receiver = nullptr;
 }
 
 void ExecuteBitsScan::Deliver() {
-  for (auto& worker : workers_) worker.join();
-  workers_.clear();
-  snapshot_.reset();
+  // Every worker has finished with the lists: the last one posted this after the others ended.
+  std::vector<std::uint32_t> files = std::move(work_->files);
+  std::vector<std::uint8_t> marks = std::move(work_->marks);
+  work_->snapshot.reset();
   // Whatever the callback holds (the snapshot, at least) goes as soon as it has run.
   Done done = std::move(done_);
   done_ = nullptr;
-  done(std::move(files_), std::move(marks_));
+  done(std::move(files), std::move(marks));
 }
 
 }  // namespace vantrel::platform::qt

@@ -1,14 +1,14 @@
 // Reads the execute bits of many files on worker threads (one stat per file is the slow part of
 // listing programs) and hands the marks to the GUI thread through its event loop. Destroying the
-// scan stops and joins the workers; from then on its callback never runs.
+// scan stops it without waiting for its workers (one may be stuck on a file system that stopped
+// answering); from then on its callback never runs, and the workers end on their own.
 #pragma once
 
 #include <QObject>
-#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/folder_snapshot.h"
@@ -31,19 +31,12 @@ class ExecuteBitsScan {
   static unsigned Threads();
 
  private:
-  void Work();
+  struct Work;
   void Deliver();
 
-  const std::string folder_;
-  SharedSnapshot snapshot_;
-  std::vector<std::uint32_t> files_;
-  std::vector<std::uint8_t> marks_;
+  std::shared_ptr<Work> work_;  // shared with the workers, which may outlive the scan
   Done done_;
-  std::atomic<std::size_t> next_{0};
-  std::atomic<unsigned> working_{0};
-  std::atomic<bool> stop_{false};
   QObject receiver_;  // lives on the GUI thread; its pending delivery dies with it
-  std::vector<std::thread> workers_;
 };
 
 }  // namespace vantrel::platform::qt

@@ -90,7 +90,8 @@ void QtFileList::ListPrograms(SharedSnapshot snapshot, bool keep_selection) {
   ProgramRows program = ProgramListRows(*snapshot, pattern);
   if (program.unknown.size() < kScanInBackground) {
     std::vector<std::uint8_t> marks(program.unknown.size());
-    ReadExecuteBits(path_, *snapshot, program.unknown, marks);
+    context_.front_end.off_thread->Run(
+        [&] { ReadExecuteBits(path_, *snapshot, program.unknown, marks); });
     auto rows = AddExecutables(*snapshot, std::move(program.rows), program.unknown, marks);
     Show(ListedNames(std::move(snapshot), std::move(rows)).CompactIfSparse(), keep_selection);
     return;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/listing.h"
+#include "platform/off_thread_calls.h"
 
 namespace vantrel::platform::qt {
 
@@ -18,7 +18,7 @@ SharedSnapshot FolderSnapshots::Read(const std::string& folder) {
 }
 
 SharedSnapshot FolderSnapshots::Reread(const std::string& folder) {
-  auto read = ReadFolderSnapshot(folder);
+  auto read = ReadFolderSnapshotOffThread(*off_thread_, folder);
   if (!read) {
     std::erase_if(kept_, [&folder](const auto& kept) { return kept.first == folder; });
     return nullptr;

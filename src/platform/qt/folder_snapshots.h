@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/folder_snapshot.h"
+#include "platform/off_thread.h"
 
 namespace vantrel::platform::qt {
 
@@ -26,8 +27,11 @@ class FolderSnapshots {
     FolderSnapshots& snapshots_;
   };
 
+  // Folders are read through this from then on (at first, at once on the calling thread).
+  void ReadThrough(OffThread& off_thread) { off_thread_ = &off_thread; }
+
   // The snapshot this scope already read of the folder, or a fresh read; null when the folder
-  // cannot be read. Outside any scope nothing is kept.
+  // cannot be read or did not answer in time. Outside any scope nothing is kept.
   SharedSnapshot Read(const std::string& folder);
   // Always reads the folder again; the lists that read it later in this scope share the new one.
   SharedSnapshot Reread(const std::string& folder);
@@ -37,6 +41,7 @@ class FolderSnapshots {
  private:
   SharedSnapshot Keep(const std::string& folder, SharedSnapshot snapshot);
 
+  OffThread* off_thread_ = &ImmediateOffThread();
   int depth_ = 0;
   std::vector<std::pair<std::string, SharedSnapshot>> kept_;
 };

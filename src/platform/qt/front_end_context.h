@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/drive_memory.h"
+#include "platform/off_thread.h"
 #include "platform/qt/folder_snapshots.h"
 
 class QDrag;
@@ -19,7 +20,9 @@ class QtWindow;
 struct FrontEndContext {
   DriveMemory drives;
   // Reads the drives again when a drive list opens; null keeps the drives known at start.
-  std::function<std::vector<DriveInfo>()> list_drives{};
+  std::function<std::vector<DriveInfo>(OffThread&)> list_drives{};
+  // Where calls that may block on a disk or a network run.
+  OffThread* off_thread = &ImmediateOffThread();
   std::string working_folder;
   FolderSnapshots snapshots{};
   // Runs a drag to its end (QDrag::exec); the drag object is deleted afterwards by its caller.
@@ -32,6 +35,10 @@ struct FrontEndContext {
   std::vector<QtWindow*> windows{};
   // Set by EndProgram: from then on no event reaches a handler.
   bool ended = false;
+  // Rounds of event handling in progress while a handler waits for a worker; a window closed
+  // during one asks for the end of the program.
+  int waiting = 0;
+  bool end_requested = false;
 };
 
 }  // namespace vantrel::platform::qt

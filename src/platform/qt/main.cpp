@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/application.h"
+#include "platform/native.h"
 #include "platform/qt/system_services.h"
 #include "version.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
         stderr);
     return 1;
   }
+  vantrel::platform::PrepareProcess();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vantrel"));
   QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")

@@ -15,7 +15,7 @@ QtWindow::QtWindow(const WindowDescription& description, EventSink& events,
     : description_(description),
       events_(events, front_end),
       front_end_(front_end),
-      form_(std::make_unique<FormWidget>([this] { loaded_ = false; })) {
+      form_(std::make_unique<FormWidget>([this] { Closed(); })) {
   menus_.emplace(*form_, description_.menus, events_);
   BuiltControls built = BuildControls(description_, *form_, {events_, front_end_});
   controls_ = std::move(built.controls);
@@ -87,6 +87,13 @@ void QtWindow::Unload() {
 
 void QtWindow::PopupMenu(std::string_view menu) {
   menus_->Popup(menu);
+}
+
+void QtWindow::Closed() {
+  loaded_ = false;
+  // The close box always works: closed while a handler waits on a worker, the window ends the
+  // program, which the wait does at once instead of waiting for the worker.
+  if (front_end_.waiting > 0) front_end_.end_requested = true;
 }
 
 void QtWindow::Hide() {

@@ -40,6 +40,7 @@ class QtWindow final : public Window {
   template <class Kind>
   Kind& Find(std::string_view name);
   void Load();
+  void Closed();
 
   WindowDescription description_;
   GatedSink events_;

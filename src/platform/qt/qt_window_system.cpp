@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDrag>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/qt/fonts.h"
@@ -11,20 +12,27 @@
 namespace vantrel::platform::qt {
 
 QtWindowSystem::Options QtWindowSystem::SystemOptions() {
-  return {.drives = ListDrives(),
-          .list_drives = ListDrives,
+  return {.list_drives = [](OffThread& off_thread) { return ListDrives(off_thread); },
           .working_folder = WorkingFolder(),
           .quit = [] { QCoreApplication::exit(0); },
+          .end_now = [] { std::_Exit(0); },
           .run_drag = [](QDrag& drag) { drag.exec(Qt::CopyAction); }};
 }
 
 QtWindowSystem::QtWindowSystem(Options options)
-    : context_{.drives =
-                   DriveMemory(std::move(options.drives), options.working_folder, kNativePaths),
+    : context_{.drives = DriveMemory({}, options.working_folder, kNativePaths),
                .list_drives = std::move(options.list_drives),
                .working_folder = options.working_folder,
                .run_drag = std::move(options.run_drag)},
-      quit_(std::move(options.quit)) {
+      quit_(std::move(options.quit)),
+      gui_wait_(context_, std::move(options.end_now)),
+      off_thread_(gui_wait_) {
+  context_.off_thread = &off_thread_;
+  context_.snapshots.ReadThrough(off_thread_);
+  if (context_.list_drives) {
+    context_.drives =
+        DriveMemory(context_.list_drives(off_thread_), options.working_folder, kNativePaths);
+  }
   InstallFontSubstitutes();
 }
 

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "platform/native.h"
+#include "platform/off_thread.h"
 #include "platform/qt/front_end_context.h"
+#include "platform/qt/qt_gui_wait.h"
 #include "platform/window_system.h"
 
 namespace vantrel::platform::qt {
@@ -15,14 +17,15 @@ namespace vantrel::platform::qt {
 class QtWindowSystem final : public WindowSystem {
  public:
   struct Options {
-    std::vector<DriveInfo> drives;                        // what the drive lists offer at first
-    std::function<std::vector<DriveInfo>()> list_drives;  // reads them again; may be null
-    std::string working_folder;                           // where the lists start
-    std::function<void()> quit;                           // leaves the event loop
+    // Reads the drives: once at the start, and again whenever a drive list opens.
+    std::function<std::vector<DriveInfo>(OffThread&)> list_drives;
+    std::string working_folder;  // where the lists start
+    std::function<void()> quit;  // leaves the event loop
+    // Ends the process when a window is closed while a handler waits; must not return.
+    std::function<void()> end_now;
     std::function<void(QDrag&)> run_drag;
   };
-  // The system's drives (read again whenever a drive list opens) and working folder,
-  // QCoreApplication::exit and QDrag::exec.
+  // The system's drives and working folder, QCoreApplication::exit, std::_Exit and QDrag::exec.
   static Options SystemOptions();
 
   explicit QtWindowSystem(Options options);
@@ -31,6 +34,9 @@ class QtWindowSystem final : public WindowSystem {
   std::unique_ptr<Window> CreateWindow(const WindowDescription& description,
                                        EventSink& events) override;
   PicturePtr LoadPicture(const std::string& path) override;
+  // Where the program's calls that may block on a disk or a network run: on workers, while the
+  // windows keep painting.
+  OffThread& off_thread() { return off_thread_; }
   // Hides every window at once, lets no further event reach a handler, and leaves the event
   // loop, which ends the program.
   void EndProgram() override;
@@ -38,6 +44,8 @@ class QtWindowSystem final : public WindowSystem {
  private:
   FrontEndContext context_;
   std::function<void()> quit_;
+  QtGuiWait gui_wait_;
+  ThreadedOffThread off_thread_;
 };
 
 }  // namespace vantrel::platform::qt

@@ -5,15 +5,17 @@
 namespace vantrel::platform::qt {
 
 SystemServices::SystemServices(Dialogs* dialogs)
-    : files_(MakeNativeFileSystem()),
-      programs_(MakeNativeProgramStarter()),
+    : windows_(QtWindowSystem::SystemOptions()),
+      native_files_(MakeNativeFileSystem()),
+      native_programs_(MakeNativeProgramStarter()),
+      files_(*native_files_, windows_.off_thread()),
+      programs_(*native_programs_, windows_.off_thread()),
       registry_(MakeNativeRegistry()),
       program_(MakeNativeProgramInfo()),
-      windows_(QtWindowSystem::SystemOptions()),
       services_{.windows = windows_,
-                .files = *files_,
+                .files = files_,
                 .dialogs = dialogs != nullptr ? *dialogs : dialogs_,
-                .programs = *programs_,
+                .programs = programs_,
                 .clipboard = clipboard_,
                 .registry = *registry_,
                 .program = *program_,

@@ -1,11 +1,12 @@
 // The services of the running system as the Linux program uses them: the native file system,
 // program start, registry view and program facts, with Qt's dialogs, clipboard and windows.
-// Made once QApplication exists.
+// Made once QApplication exists. Calls that may block on storage run off the GUI thread.
 #pragma once
 
 #include <memory>
 
 #include "app/services.h"
+#include "platform/off_thread_calls.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_window_system.h"
@@ -22,13 +23,16 @@ class SystemServices {
   app::Services& services() { return services_; }
 
  private:
-  std::unique_ptr<FileSystem> files_;
-  std::unique_ptr<ProgramStarter> programs_;
+  QtWindowSystem windows_;
+  std::unique_ptr<FileSystem> native_files_;
+  std::unique_ptr<ProgramStarter> native_programs_;
+  // The handlers' file calls and program starts run on workers while the windows paint.
+  OffThreadFileSystem files_;
+  OffThreadProgramStarter programs_;
   std::unique_ptr<Registry> registry_;
   std::unique_ptr<ProgramInfo> program_;
   QtDialogs dialogs_;
   QtClipboard clipboard_;
-  QtWindowSystem windows_;
   app::Services services_;
 };
 
