@@ -108,7 +108,7 @@ TEST(MountTableTest, TheRootIsListedEvenWhenTheTableIsEmpty) {
 }
 
 TEST(DrivesTest, ThisMachineListsTheRootFirstAndOnlyFolders) {
-  const std::vector<DriveInfo> drives = ListDrives();
+  const std::vector<DriveInfo> drives = ListDrives(ImmediateOffThread());
   ASSERT_FALSE(drives.empty());
   EXPECT_EQ(drives.front().text, "/");
   for (const DriveInfo& drive : drives) {

@@ -1,8 +1,10 @@
-// FileSystem on POSIX besides the copy: delete, make a folder, file length, file existence.
+// FileSystem on POSIX besides the copy: delete, the guarded delete of a move, make a folder, file
+// length, file existence.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,6 +84,107 @@ TEST_F(FileSystemTest, DeleteActsOnTheExactBytesOfTheName) {
   box.Write("a\xef\xbf\xbd.txt", "look-alike");
   EXPECT_FALSE(files->DeleteFile(raw));
   EXPECT_EQ(NamesIn(box.path()), std::vector<std::string>{"a\xef\xbf\xbd.txt"});
+}
+
+// ---- DeleteCopiedFile: a move deletes its source only while it is the very file copied.
+
+class MoveGuardTest : public FileSystemTest {
+ protected:
+  void SetUp() override { ASSERT_FALSE(files->CopyFile(source, destination, &copied)); }
+
+  std::string source = box.Write("a.txt", "copied content");
+  std::string destination = box.Folder("destination") + "/a.txt";
+  FileVersion copied;
+};
+
+TEST_F(MoveGuardTest, TheCopyRecordsTheVersionOfTheSourceItRead) {
+  const struct stat info = StatOf(source);
+  EXPECT_EQ(copied.volume, info.st_dev);
+  EXPECT_EQ(copied.id[0], info.st_ino);
+  EXPECT_EQ(copied.id[1], 0u);
+  EXPECT_EQ(copied.size, 14u);
+  EXPECT_EQ(copied.modified, info.st_mtim.tv_sec * 1'000'000'000 + info.st_mtim.tv_nsec);
+  FileVersion untouched = copied;
+  untouched.size = 77;
+  const FileVersion before = untouched;
+  EXPECT_TRUE(files->CopyFile(box / "missing", destination, &untouched));
+  EXPECT_EQ(untouched, before);
+}
+
+TEST_F(MoveGuardTest, TheUnchangedSourceIsDeleted) {
+  EXPECT_FALSE(files->DeleteCopiedFile(source, copied));
+  EXPECT_FALSE(Exists(source));
+  EXPECT_EQ(ReadFile(destination), "copied content");
+}
+
+// Another program saved over the name the usual way (a new file renamed over it): even with the
+// same size and time it is another file, and it stays.
+TEST_F(MoveGuardTest, AFileRenamedOverTheSourceIsNeverDeleted) {
+  const std::string saved = box.Write("saved.tmp", "COPIED CONTENT");
+  const struct timespec times[2] = {StatOf(source).st_atim, StatOf(source).st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, saved.c_str(), times, 0), 0);
+  ASSERT_EQ(::rename(saved.c_str(), source.c_str()), 0);
+  EXPECT_TRUE(files->DeleteCopiedFile(source, copied));
+  EXPECT_EQ(ReadFile(source), "COPIED CONTENT");
+}
+
+TEST_F(MoveGuardTest, ASourceRewrittenInPlaceIsKept) {
+  box.Write("a.txt", "rewritten, and longer");
+  EXPECT_TRUE(files->DeleteCopiedFile(source, copied));
+  EXPECT_EQ(ReadFile(source), "rewritten, and longer");
+}
+
+// Same file, same size: only the modification time tells the new content from the copied one.
+TEST_F(MoveGuardTest, ASourceRewrittenToTheSameSizeIsKept) {
+  const int fd = ::open(source.c_str(), O_WRONLY | O_CLOEXEC);
+  ASSERT_EQ(::pwrite(fd, "COPIED", 6, 0), 6);
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {StatOf(source).st_mtim.tv_sec + 1, 0}};
+  ASSERT_EQ(::futimens(fd, times), 0);
+  ::close(fd);
+  EXPECT_TRUE(files->DeleteCopiedFile(source, copied));
+  EXPECT_EQ(ReadFile(source), "COPIED content");
+}
+
+TEST_F(MoveGuardTest, TheRefusalsOfDeleteStillHold) {
+  ASSERT_EQ(::chmod(source.c_str(), 0444), 0);
+  EXPECT_TRUE(files->DeleteCopiedFile(source, copied));
+  EXPECT_EQ(ReadFile(source), "copied content");
+  EXPECT_TRUE(files->DeleteCopiedFile(box.path() + "/", copied));
+  EXPECT_TRUE(files->DeleteCopiedFile(box / "missing", copied));
+  // A folder put in the file's place is never removed.
+  ASSERT_EQ(::chmod(source.c_str(), 0644), 0);
+  ASSERT_EQ(::unlink(source.c_str()), 0);
+  box.Folder("a.txt");
+  EXPECT_TRUE(files->DeleteCopiedFile(source, copied));
+  EXPECT_TRUE(S_ISDIR(StatOf(source).st_mode));
+}
+
+// The copy of a link reads its target; the move then removes the link, as a delete would, while
+// it still leads to the file copied, and never the target.
+TEST_F(FileSystemTest, AMovedLinkGoesWhileItLeadsToTheFileCopiedAndItsTargetStays) {
+  const std::string target = box.Write("target.txt", "target");
+  const std::string other = box.Write("other.txt", "other");
+  const std::string link = box / "link.txt";
+  const std::string destination = box.Folder("destination") + "/link.txt";
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  FileVersion copied;
+  ASSERT_FALSE(files->CopyFile(link, destination, &copied));
+  EXPECT_EQ(copied.id[0], StatOf(target).st_ino);
+
+  ASSERT_EQ(::unlink(link.c_str()), 0);
+  ASSERT_EQ(::symlink(other.c_str(), link.c_str()), 0);
+  EXPECT_TRUE(files->DeleteCopiedFile(link, copied));  // now leads elsewhere
+  ASSERT_EQ(::unlink(link.c_str()), 0);
+  ASSERT_EQ(::symlink((box / "gone.txt").c_str(), link.c_str()), 0);
+  EXPECT_TRUE(files->DeleteCopiedFile(link, copied));  // leads nowhere
+  EXPECT_TRUE(Exists(link));
+
+  ASSERT_EQ(::unlink(link.c_str()), 0);
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  EXPECT_FALSE(files->DeleteCopiedFile(link, copied));
+  EXPECT_FALSE(Exists(link));
+  EXPECT_EQ(ReadFile(target), "target");
+  EXPECT_EQ(ReadFile(other), "other");
 }
 
 // ---- MakeFolder: the last level only.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <fstream>
 #include <string>
 
@@ -19,6 +20,7 @@ namespace {
 
 using posix_testing::Exists;
 using posix_testing::ReadFile;
+using posix_testing::RunInChild;
 using posix_testing::Sandbox;
 using posix_testing::WaitUntil;
 
@@ -95,6 +97,29 @@ TEST_F(ProgramStarterTest, WhatIsNoProgramIsNotStarted) {
                                         0755),
                               WindowStyle::Normal));
   EXPECT_TRUE(HasNoChildren());
+}
+
+// This program ignores SIGXFSZ (PrepareProcess), and an ignored signal stays ignored across exec:
+// a started program must find it at its default again. It reports its ignored signals, a mask in
+// hexadecimal, from /proc.
+TEST_F(ProgramStarterTest, AStartedProgramFindsTheFileSizeSignalAtItsDefault) {
+  const std::string marker = box / "marker";
+  const std::string script = box.Write("report-ignored",
+                                       "#!/bin/sh\ngrep '^SigIgn:' /proc/$$/status > '" + marker +
+                                           ".part' && mv '" + marker + ".part' '" + marker + "'\n",
+                                       0755);
+  const auto started = RunInChild([&] {
+    PrepareProcess();
+    struct sigaction now {};
+    if (::sigaction(SIGXFSZ, nullptr, &now) != 0 || now.sa_handler != SIG_IGN) return 2;
+    return starter->Start(script, WindowStyle::Normal) ? 0 : 1;
+  });
+  ASSERT_EQ(started, 0);
+  ASSERT_TRUE(WaitUntil([&] { return Exists(marker); }));
+  const std::string report = ReadFile(marker);
+  ASSERT_EQ(report.rfind("SigIgn:", 0), 0u) << report;
+  const unsigned long long ignored = std::stoull(report.substr(7), nullptr, 16);
+  EXPECT_EQ(ignored & (1ULL << (SIGXFSZ - 1)), 0u) << report;
 }
 
 class FindAccessoryTest : public ::testing::Test {

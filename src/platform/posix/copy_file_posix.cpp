@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "platform/posix/file_checks_posix.h"
@@ -23,6 +25,7 @@ constexpr std::size_t kRandomLength = 6;
 constexpr int kTemporaryAttempts = 100;
 constexpr std::uint64_t kWriteBehindChunk = std::uint64_t{32} << 20;
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+constexpr std::uint64_t kToTheEnd = UINT64_MAX;
 
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -106,8 +109,9 @@ std::error_code CreateTemporary(int folder_fd, const std::string& name, std::str
 class WriteBehind {
  public:
   explicit WriteBehind(int fd) : fd_(fd) {}
-  void Advance(std::uint64_t copied) {
-    while (copied - started_ >= kWriteBehindChunk) {
+  // `reached`: the end of what has been written so far.
+  void Advance(std::uint64_t reached) {
+    while (reached >= started_ + kWriteBehindChunk) {
       ::sync_file_range(fd_, static_cast<off64_t>(started_), kWriteBehindChunk,
                         SYNC_FILE_RANGE_WRITE);
       if (started_ >= kWriteBehindChunk) {
@@ -118,6 +122,8 @@ class WriteBehind {
       started_ += kWriteBehindChunk;
     }
   }
+  // Nothing is written in a hole: the next chunk starts where the data does again.
+  void SkipTo(std::uint64_t offset) { started_ = std::max(started_, offset); }
 
  private:
   int fd_;
@@ -129,66 +135,199 @@ bool KernelCopyUnsupported(int error) {
          error == EBADF;
 }
 
-std::error_code CopyByReadWrite(int in, int out, std::uint64_t& copied) {
-  std::vector<char> buffer(kBufferSize);
-  WriteBehind write_behind(out);
-  for (;;) {
-    const ssize_t got = ::read(in, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return LastError();
-    if (got == 0) return {};
-    for (ssize_t done = 0; done < got;) {
-      const ssize_t put = ::write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
-      if (put < 0 && errno == EINTR) continue;
-      if (put < 0) return LastError();
-      done += put;
-    }
-    copied += static_cast<std::uint64_t>(got);
-    write_behind.Advance(copied);
-  }
-}
+// Copies byte ranges to the same offsets in the temporary file: inside the kernel where it can
+// (copy_file_range), else through a buffer (other file systems, old kernels, files that give the
+// kernel copy nothing). The kernel copy is given up for good at its first refusal.
+class RangeCopier {
+ public:
+  RangeCopier(int in, int out) : in_(in), out_(out), write_behind_(out) {}
 
-// Moves the data inside the kernel where it can: a reflink clone, else copy_file_range, else a
-// plain read/write loop (other file systems, old kernels, files that report no kernel copy).
-std::error_code CopyData(int in, int out, std::uint64_t expected, std::uint64_t& copied) {
-  if (expected > 0 && ::ioctl(out, FICLONE, in) == 0) {
-    copied = expected;
+  // Copies [offset, end), or up to the source's end if that comes first; `reached` tells where
+  // the copy stopped.
+  std::error_code Copy(std::uint64_t offset, std::uint64_t end, std::uint64_t& reached) {
+    write_behind_.SkipTo(offset);
+    for (reached = offset; reached < end;) {
+      const ssize_t moved = kernel_copy_ ? KernelCopy(reached, end) : BufferCopy(reached, end);
+      if (moved < 0 && errno == EINTR) continue;
+      if (moved < 0 && kernel_copy_ && KernelCopyUnsupported(errno)) {
+        kernel_copy_ = false;
+        continue;
+      }
+      if (moved < 0) return LastError();
+      // Some pseudo files report a size but give copy_file_range nothing: read them instead.
+      if (moved == 0 && kernel_copy_ && reached == offset) {
+        kernel_copy_ = false;
+        continue;
+      }
+      if (moved == 0) break;
+      reached += static_cast<std::uint64_t>(moved);
+      write_behind_.Advance(reached);
+    }
     return {};
   }
-  WriteBehind write_behind(out);
-  for (;;) {
-    const ssize_t moved = ::copy_file_range(in, nullptr, out, nullptr, kWriteBehindChunk, 0);
-    if (moved < 0 && errno == EINTR) continue;
-    if (moved < 0 && KernelCopyUnsupported(errno)) return CopyByReadWrite(in, out, copied);
-    if (moved < 0) return LastError();
-    // Some pseudo files report a size but give nothing to copy_file_range: read them instead.
-    if (moved == 0 && copied == 0 && expected > 0) return CopyByReadWrite(in, out, copied);
-    if (moved == 0) return {};
-    copied += static_cast<std::uint64_t>(moved);
-    write_behind.Advance(copied);
-  }
-}
 
-// Permission bits and times as the source's, then on disk: only a file that reached the disk
-// whole may replace the destination. An fsync or close error fails the copy; never retried.
-std::error_code FinishTemporary(UniqueFd& fd, const struct stat& source) {
-  if (::fchmod(fd.get(), source.st_mode & 0777) != 0) return LastError();
-  const struct timespec times[2] = {source.st_atim, source.st_mtim};
-  if (::futimens(fd.get(), times) != 0) return LastError();
-  if (::fsync(fd.get()) != 0) return LastError();
-  if (fd.Close() != 0) return LastError();
+ private:
+  ssize_t KernelCopy(std::uint64_t at, std::uint64_t end) {
+    auto in_offset = static_cast<off64_t>(at);
+    auto out_offset = in_offset;
+    return ::copy_file_range(in_, &in_offset, out_, &out_offset,
+                             std::min(end - at, kWriteBehindChunk), 0);
+  }
+
+  // One buffer's worth: what was read is written out whole, or the call fails.
+  ssize_t BufferCopy(std::uint64_t at, std::uint64_t end) {
+    if (buffer_.empty()) buffer_.resize(kBufferSize);
+    const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(end - at, kBufferSize));
+    const ssize_t got = ::pread(in_, buffer_.data(), length, static_cast<off_t>(at));
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put =
+          ::pwrite(out_, buffer_.data() + done, static_cast<std::size_t>(got - done),
+                   static_cast<off_t>(at) + done);
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) return -1;
+      done += put;
+    }
+    return got;
+  }
+
+  int in_;
+  int out_;
+  bool kernel_copy_ = true;
+  WriteBehind write_behind_;
+  std::vector<char> buffer_;
+};
+
+// Copies the data regions one by one and sets the size last, so the holes stay holes: the
+// kernel copy of a range with a hole in it writes the hole out as zeros on most file systems.
+std::error_code CopyDataRegions(int in, int out, std::uint64_t size, RangeCopier& copier) {
+  for (std::uint64_t at = 0; at < size;) {
+    const off_t data = ::lseek(in, static_cast<off_t>(at), SEEK_DATA);
+    if (data < 0 && errno == ENXIO) break;  // only a hole is left
+    if (data < 0) return LastError();
+    const off_t hole = ::lseek(in, data, SEEK_HOLE);
+    if (hole < 0) return LastError();
+    const std::uint64_t end = std::min(static_cast<std::uint64_t>(hole), size);
+    if (static_cast<std::uint64_t>(data) >= end) break;
+    std::uint64_t reached = 0;
+    if (auto error = copier.Copy(static_cast<std::uint64_t>(data), end, reached)) return error;
+    if (reached != end) return ErrorOf(EAGAIN);  // the source shrank while it was read
+    at = end;
+  }
+  if (::ftruncate(out, static_cast<off_t>(size)) != 0) return LastError();
   return {};
 }
 
-std::error_code FillTemporary(int source_fd, const struct stat& source, UniqueFd& temp_fd) {
-  std::uint64_t copied = 0;
-  const auto expected = static_cast<std::uint64_t>(source.st_size);
-  if (auto error = CopyData(source_fd, temp_fd.get(), expected, copied)) return error;
+// Fewer blocks than the size needs: the file may have holes. A file without any (the common
+// case, told from its size and blocks alone) is copied in one range as it is, start to end.
+bool MayHaveHoles(const struct stat& info) {
+  return static_cast<std::uint64_t>(info.st_blocks) * 512 <
+         static_cast<std::uint64_t>(info.st_size);
+}
+
+// A reflink clone first (instant, and keeps holes), else the data moved range by range.
+std::error_code CopyData(int in, int out, const struct stat& source) {
+  const auto size = static_cast<std::uint64_t>(source.st_size);
+  if (size > 0 && ::ioctl(out, FICLONE, in) == 0) return {};
+  RangeCopier copier(in, out);
+  if (MayHaveHoles(source)) {
+    const off_t first_hole = ::lseek(in, 0, SEEK_HOLE);
+    if (first_hole >= 0 && static_cast<std::uint64_t>(first_hole) < size) {
+      return CopyDataRegions(in, out, size, copier);
+    }
+  }
+  std::uint64_t reached = 0;
+  if (auto error = copier.Copy(0, kToTheEnd, reached)) return error;
+  return reached == size ? std::error_code{} : ErrorOf(EAGAIN);
+}
+
+// The data, then permission bits and times as the source's, then on disk: only a file that
+// reached the disk whole may replace the destination. An fsync error fails the copy; never
+// retried.
+std::error_code FillTemporary(int source_fd, const struct stat& source, int temp_fd) {
+  if (auto error = CopyData(source_fd, temp_fd, source)) return error;
   struct stat after {};
   if (::fstat(source_fd, &after) != 0) return LastError();
   // The source changed while it was read: the copy would be neither the old nor the new file.
-  if (copied != expected || !SameContentVersion(source, after)) return ErrorOf(EAGAIN);
-  return FinishTemporary(temp_fd, source);
+  if (!SameContentVersion(source, after)) return ErrorOf(EAGAIN);
+  if (::fchmod(temp_fd, source.st_mode & 0777) != 0) return LastError();
+  const struct timespec times[2] = {source.st_atim, source.st_mtim};
+  if (::futimens(temp_fd, times) != 0) return LastError();
+  if (::fsync(temp_fd) != 0) return LastError();
+  return {};
+}
+
+// ---- The temporary file.
+
+std::error_code CopyThroughNamedFile(int source_fd, const struct stat& source, int folder_fd,
+                                     const std::string& name) {
+  std::string temp_name;
+  UniqueFd temp_fd;
+  if (auto error = CreateTemporary(folder_fd, name, temp_name, temp_fd)) return error;
+  std::error_code error = FillTemporary(source_fd, source, temp_fd.get());
+  // A close error can mean lost data: it fails the copy like an fsync error.
+  if (!error && temp_fd.Close() != 0) error = LastError();
+  if (!error && ::renameat(folder_fd, temp_name.c_str(), folder_fd, name.c_str()) != 0) {
+    error = LastError();
+  }
+  if (error) {
+    temp_fd.Reset();
+    ::unlinkat(folder_fd, temp_name.c_str(), 0);
+  }
+  return error;
+}
+
+// Gives the complete unnamed file a fresh hidden name beside the destination. A link by the
+// descriptor itself is allowed to the file's opener on current kernels; older ones allow it to
+// privileged processes only (ENOENT otherwise), and the link through /proc is the way left.
+std::error_code NameUnnamedFile(int fd, int folder_fd, const std::string& name,
+                                std::string& temp_name) {
+  const std::string through_proc = "/proc/self/fd/" + std::to_string(fd);
+  bool by_descriptor = true;
+  for (int attempt = 0; attempt < kTemporaryAttempts;) {
+    temp_name = TemporaryName(name);
+    const int linked = by_descriptor ? ::linkat(fd, "", folder_fd, temp_name.c_str(), AT_EMPTY_PATH)
+                                     : ::linkat(AT_FDCWD, through_proc.c_str(), folder_fd,
+                                                temp_name.c_str(), AT_SYMLINK_FOLLOW);
+    if (linked == 0) return {};
+    if (by_descriptor && errno == ENOENT) {
+      by_descriptor = false;
+      continue;
+    }
+    if (errno != EEXIST) break;
+    ++attempt;  // another file took that name in the meantime: draw another
+  }
+  const std::error_code error = LastError();
+  temp_name.clear();
+  return error;
+}
+
+// Fills a file that has no name at all, names it only once it is complete and on disk, and
+// renames it over the destination. `unavailable` is set when the file system cannot make an
+// unnamed file or this process cannot name one: the caller then copies the named way.
+std::error_code CopyThroughUnnamedFile(int source_fd, const struct stat& source, int folder_fd,
+                                       const std::string& name, bool& unavailable) {
+  UniqueFd temp_fd(::openat(folder_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+  if (!temp_fd.valid()) {
+    // EISDIR: a kernel without O_TMPFILE opened the folder itself.
+    unavailable = errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL;
+    return LastError();
+  }
+  // Failed or killed up to here, the copy leaves nothing: the file goes with its descriptor.
+  if (auto error = FillTemporary(source_fd, source, temp_fd.get())) return error;
+  std::string temp_name;
+  if (auto error = NameUnnamedFile(temp_fd.get(), folder_fd, name, temp_name)) {
+    unavailable = error == std::errc::no_such_file_or_directory;
+    return error;
+  }
+  // The hidden name exists only from the linkat above to this renameat, two calls apart: a copy
+  // killed between them is the one case that leaves it behind.
+  if (::renameat(folder_fd, temp_name.c_str(), folder_fd, name.c_str()) != 0) {
+    const std::error_code error = LastError();
+    ::unlinkat(folder_fd, temp_name.c_str(), 0);
+    return error;
+  }
+  if (temp_fd.Close() != 0) return LastError();
+  return {};
 }
 
 // A folder that cannot be flushed on this file system (EINVAL) holds the rename all the same.
@@ -210,7 +349,8 @@ UniqueFd OpenFolder(const std::string& folder) {
 
 }  // namespace
 
-std::error_code CopyFileSafely(const std::string& from, const std::string& to) {
+std::error_code CopyFileSafely(const std::string& from, const std::string& to, FileVersion* copied,
+                               TemporaryFile temporary) {
   UniqueFd source_fd;
   struct stat source {};
   if (auto error = OpenSource(from, source_fd, source)) return error;
@@ -220,22 +360,18 @@ std::error_code CopyFileSafely(const std::string& from, const std::string& to) {
   if (!folder_fd.valid()) return LastError();
   if (auto error = CheckDestination(folder_fd.get(), parts.name, source)) return error;
 
-  std::string temp_name;
-  UniqueFd temp_fd;
-  if (auto error = CreateTemporary(folder_fd.get(), parts.name, temp_name, temp_fd)) return error;
-  std::error_code error = FillTemporary(source_fd.get(), source, temp_fd);
-  if (!error &&
-      ::renameat(folder_fd.get(), temp_name.c_str(), folder_fd.get(), parts.name.c_str()) != 0) {
-    error = LastError();
+  bool named = temporary == TemporaryFile::kNamed;
+  std::error_code error;
+  if (!named) {
+    error = CopyThroughUnnamedFile(source_fd.get(), source, folder_fd.get(), parts.name, named);
   }
-  if (error) {
-    temp_fd.Reset();
-    ::unlinkat(folder_fd.get(), temp_name.c_str(), 0);
-    return error;
-  }
+  if (named) error = CopyThroughNamedFile(source_fd.get(), source, folder_fd.get(), parts.name);
+  if (error) return error;
   // After the rename the new file is in place; a failed flush still reports failure, so a move
   // keeps its source.
-  return FlushFolder(folder_fd.get());
+  if (auto flush_error = FlushFolder(folder_fd.get())) return flush_error;
+  if (copied != nullptr) *copied = VersionOf(source);
+  return {};
 }
 
 }  // namespace vantrel::platform::posix

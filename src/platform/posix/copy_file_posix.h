@@ -4,13 +4,25 @@
 #include <string>
 #include <system_error>
 
+#include "platform/file_system.h"
+
 namespace vantrel::platform::posix {
 
+// Where the data goes while it is copied. kUnnamed: a file with no name at all (O_TMPFILE) in
+// the destination folder, named only once complete and on disk, so a copy killed at any moment
+// leaves the folder as it was; on a file system that cannot make one, the copy goes the named
+// way instead. kNamed: a hidden named file from the start (".name.vantrel-XXXXXX"), which a
+// killed copy leaves behind; also reachable directly so that this way stays tested.
+enum class TemporaryFile { kUnnamed, kNamed };
+
 // Copies a regular file over the destination name so that a failure never damages anything: the
-// data goes into a hidden temporary file beside the destination, which replaces the destination
-// name in one rename only when it is complete and on disk. Refuses a source that is not a
-// regular file, a destination that is the source itself (by device and inode, whatever the
-// spelling), a folder or a read-only file.
-std::error_code CopyFileSafely(const std::string& from, const std::string& to);
+// data goes into a temporary file beside the destination, which replaces the destination name in
+// one rename only when it is complete and on disk. Holes of a sparse source stay holes. Refuses
+// a source that is not a regular file, a destination that is the source itself (by device and
+// inode, whatever the spelling), a folder or a read-only file. On success `copied`, when given,
+// receives the version of the source that was read.
+std::error_code CopyFileSafely(const std::string& from, const std::string& to,
+                               FileVersion* copied = nullptr,
+                               TemporaryFile temporary = TemporaryFile::kUnnamed);
 
 }  // namespace vantrel::platform::posix

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <sstream>
 
 #include "platform/native.h"
@@ -12,6 +14,7 @@
 namespace vantrel::platform {
 namespace {
 
+// The kernel's own table: reading it asks none of the mounted file systems.
 std::string ReadMountInfo() {
   std::ifstream file("/proc/self/mountinfo", std::ios::binary);
   std::ostringstream text;
@@ -25,15 +28,53 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// What the probe of the mount points has found so far; shared with a probe that may outlive
+// the listing that started it.
+struct Probe {
+  std::mutex mutex;
+  std::vector<std::string> points;
+  std::vector<bool> not_folder;
+};
+
+bool StartsAt(std::string_view path, std::string_view point) {
+  if (!path.starts_with(point)) return false;
+  return path.size() == point.size() || point.back() == '/' || path[point.size()] == '/';
+}
+
 }  // namespace
 
-std::vector<DriveInfo> ListDrives() {
+std::vector<DriveInfo> ListDrives(OffThread& off_thread) {
+  auto probe = std::make_shared<Probe>();
+  probe->points = posix::BrowsableMountPoints(posix::ParseMountInfo(ReadMountInfo()));
+  probe->not_folder.assign(probe->points.size(), false);
+  // One worker asks the mount points in turn; one that hangs leaves the rest unasked, listed.
+  off_thread.RunAnswering(
+      [probe](const std::function<void()>& answered) {
+        for (std::size_t i = 0; i < probe->points.size(); ++i) {
+          const bool folder = probe->points[i] == "/" || IsFolder(probe->points[i]);
+          const std::lock_guard lock(probe->mutex);
+          probe->not_folder[i] = !folder;
+        }
+        answered();
+      },
+      kDriveAnswerDeadline, "drives");
   std::vector<DriveInfo> drives;
-  for (std::string& point : posix::BrowsableMountPoints(posix::ParseMountInfo(ReadMountInfo()))) {
-    if (point != "/" && !IsFolder(point)) continue;
-    drives.push_back({point, point});
+  const std::lock_guard lock(probe->mutex);
+  for (std::size_t i = 0; i < probe->points.size(); ++i) {
+    if (!probe->not_folder[i]) drives.push_back({probe->points[i], probe->points[i]});
   }
   return drives;
+}
+
+std::string FileSystemOf(const std::string& path) {
+  std::string best;
+  for (const posix::MountEntry& mount : posix::ParseMountInfo(ReadMountInfo())) {
+    // Of equal mount points the later one covers the earlier.
+    if (StartsAt(path, mount.mount_point) && mount.mount_point.size() >= best.size()) {
+      best = mount.mount_point;
+    }
+  }
+  return best;
 }
 
 // getcwd gives no trailing separator except at "/". A working folder that was removed has no

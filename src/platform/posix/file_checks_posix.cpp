@@ -20,4 +20,13 @@ bool IsReadOnly(int folder_fd, const std::string& name, const struct stat& info)
   return errno == EACCES || errno == EPERM || errno == EROFS;
 }
 
+FileVersion VersionOf(const struct stat& info) {
+  FileVersion version;
+  version.volume = static_cast<std::uint64_t>(info.st_dev);
+  version.id[0] = static_cast<std::uint64_t>(info.st_ino);
+  version.size = static_cast<std::uint64_t>(info.st_size);
+  version.modified = std::int64_t{info.st_mtim.tv_sec} * 1'000'000'000 + info.st_mtim.tv_nsec;
+  return version;
+}
+
 }  // namespace vantrel::platform::posix

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace vantrel::platform::posix {
 
 // A path cut before its last component, so the *at calls can work on the name in its folder.
@@ -20,5 +22,9 @@ PathParts SplitLastComponent(const std::string& path);
 // that it holds for root too, like the read-only attribute on Windows), or no write access
 // for this process, or a read-only file system.
 bool IsReadOnly(int folder_fd, const std::string& name, const struct stat& info);
+
+// The version of a file as a copy records it and a move checks it: device, inode, size and
+// modification time in nanoseconds.
+FileVersion VersionOf(const struct stat& info);
 
 }  // namespace vantrel::platform::posix

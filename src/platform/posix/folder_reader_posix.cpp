@@ -61,15 +61,18 @@ bool AddEntry(FolderSnapshot& snapshot, int folder_fd, const dirent& found) {
 
 }  // namespace
 
-std::optional<FolderSnapshot> ReadFolderSnapshot(const std::string& path) {
+std::optional<FolderSnapshot> ReadFolderSnapshot(const std::string& path,
+                                                 const std::function<void()>& answered) {
   std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
   if (!dir) return std::nullopt;
   const int folder_fd = ::dirfd(dir.get());
   FolderSnapshot snapshot;
   snapshot.Reserve(kInitialEntries, kInitialNameBytes);
-  for (;;) {
+  for (bool first = true;; first = false) {
     errno = 0;
     const dirent* found = ::readdir(dir.get());
+    // The first readdir has fetched a batch of entries from the file system: it is alive.
+    if (first && answered) answered();
     if (found == nullptr) break;
     if (IsDotOrDotDot(found->d_name)) continue;
     if (!AddEntry(snapshot, folder_fd, *found)) return std::nullopt;
@@ -92,8 +95,9 @@ bool ReadExecuteBits(const std::string& folder, const FolderSnapshot& snapshot,
   return true;
 }
 
-std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool with_exec_bits) {
-  const auto snapshot = ReadFolderSnapshot(path);
+std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool with_exec_bits,
+                                                   const std::function<void()>& answered) {
+  const auto snapshot = ReadFolderSnapshot(path, answered);
   if (!snapshot) return std::nullopt;
   std::vector<FolderEntry> entries(snapshot->size());
   std::vector<std::uint32_t> files;

@@ -21,7 +21,9 @@ namespace {
 
 // Runs in the grandchild, after fork in a possibly threaded program: only async-signal-safe
 // calls from here on. Signal handling starts from the defaults, as a program started from a
-// desktop expects; an exec failure is told to the parent through the pipe.
+// desktop expects: an ignored signal stays ignored across exec, and this program ignores
+// SIGXFSZ (PrepareProcess), which must again end a started program that writes past its file
+// size limit. An exec failure is told to the parent through the pipe.
 [[noreturn]] void ExecProgram(char* const argv[], int report_fd) {
   ::setsid();
   struct sigaction defaults {};
