@@ -4,22 +4,37 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 
 #include "bench_support.h"
 
 namespace vantrel::bench {
 
-platform::Answer RefusingDialogs::MessageBox(const std::string&, int, const std::string&) {
+platform::Answer BenchDialogs::MessageBox(const std::string&, int, const std::string& title) {
   ++asked;
-  return platform::Answer::No;
+  last_title = title;
+  return answer_;
 }
 
-std::string RefusingDialogs::InputBox(const std::string&) {
+std::string BenchDialogs::InputBox(const std::string&) {
   ++asked;
   return {};
 }
 
-BenchProgram::BenchProgram(const std::string& start_folder) {
+void ClickRow(QListView* list, int row) {
+  const QModelIndex index = list->model()->index(row, 0);
+  const QPointF at(list->visualRect(index).center());
+  const QPointF global = list->viewport()->mapToGlobal(at);
+  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(list->viewport(), &press);
+  QApplication::sendEvent(list->viewport(), &release);
+}
+
+BenchProgram::BenchProgram(const std::string& start_folder, platform::Answer answer)
+    : dialogs_(answer) {
   Require(::chdir(start_folder.c_str()) == 0, "cannot enter " + start_folder);
   system_ = std::make_unique<platform::qt::SystemServices>(&dialogs_);
   app_ = std::make_unique<app::Application>(system_->services());

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 extern char** environ;
@@ -43,6 +45,49 @@ double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const std::size_t middle = values.size() / 2;
   return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const double rank = std::ceil(fraction * static_cast<double>(values.size()));
+  const std::size_t index = rank < 1 ? 0 : static_cast<std::size_t>(rank) - 1;
+  return values[std::min(index, values.size() - 1)];
+}
+
+std::uint64_t ParseSize(const std::string& text) {
+  char* end = nullptr;
+  std::uint64_t size = std::strtoull(text.c_str(), &end, 10);
+  switch (end != nullptr ? *end : '\0') {
+    case 'G':
+    case 'g':
+      return size << 30;
+    case 'M':
+    case 'm':
+      return size << 20;
+    case 'K':
+    case 'k':
+      return size << 10;
+    default:
+      return size;
+  }
+}
+
+bool WritePatternFile(const std::string& path, std::uint64_t size) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  std::vector<char> block(1 << 20);
+  for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 7919 % 251 + 1);
+  bool ok = true;
+  for (std::uint64_t index = 0, left = size; ok && left > 0; ++index) {
+    // Each block starts with its own number, so no two blocks of the file are alike.
+    std::memcpy(block.data(), &index, sizeof index);
+    const std::size_t part = left < block.size() ? left : block.size();
+    ok = ::write(fd, block.data(), part) == static_cast<ssize_t>(part);
+    left -= part;
+  }
+  ok = ::fsync(fd) == 0 && ok;
+  return ::close(fd) == 0 && ok;
 }
 
 Memory MemoryNow() {

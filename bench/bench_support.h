@@ -1,9 +1,10 @@
 // What the benchmark programs share: a clock, timing a reference command, medians, the process's
-// memory, and the one-line report each figure ends in.
+// memory, large files of real data, and the one-line report each figure ends in.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,15 @@ double MillisecondsSince(Clock::time_point start);
 double TimeCommand(const std::vector<std::string>& command);
 
 double Median(std::vector<double> values);
+// The value below which `fraction` of the values lie (nearest rank); 0 for no values.
+double Percentile(std::vector<double> values, double fraction);
+
+// A size in bytes from a number with an optional suffix K, M or G (binary units); 0 if unreadable.
+std::uint64_t ParseSize(const std::string& text);
+
+// Writes a file of `size` bytes of varied data, every block written (no holes, no runs of zeros),
+// and flushes it to the disk. False on any failure.
+bool WritePatternFile(const std::string& path, std::uint64_t size);
 
 struct Memory {
   std::size_t resident = 0;       // bytes in memory now (statm)

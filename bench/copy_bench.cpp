@@ -2,7 +2,6 @@
 //   copy_bench FROM TO   copies once and prints the seconds it took (what copy_vs_cp.sh runs)
 //   copy_bench [SIZE]    makes a file of SIZE bytes (suffix K, M or G; default 1G) in a temporary
 //                        folder, copies it into another folder, prints the seconds and cleans up
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,35 +9,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
+#include "bench_support.h"
 #include "platform/native.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::uint64_t ParseSize(const std::string& text) {
-  char* end = nullptr;
-  std::uint64_t size = std::strtoull(text.c_str(), &end, 10);
-  switch (end != nullptr ? *end : '\0') {
-    case 'G':
-    case 'g':
-      size <<= 30;
-      break;
-    case 'M':
-    case 'm':
-      size <<= 20;
-      break;
-    case 'K':
-    case 'k':
-      size <<= 10;
-      break;
-    default:
-      break;
-  }
-  return size;
-}
 
 int TimeCopy(const std::string& from, const std::string& to) {
   const auto start = Clock::now();
@@ -52,20 +29,6 @@ int TimeCopy(const std::string& from, const std::string& to) {
   return 0;
 }
 
-bool WriteFile(const std::string& path, std::uint64_t size) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  std::vector<char> block(1 << 20);
-  for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 7919 % 251);
-  bool ok = true;
-  for (std::uint64_t left = size; ok && left > 0;) {
-    const std::size_t part = left < block.size() ? left : block.size();
-    ok = ::write(fd, block.data(), part) == static_cast<ssize_t>(part);
-    left -= part;
-  }
-  return ::fsync(fd) == 0 && ::close(fd) == 0 && ok;
-}
-
 int SelfContained(std::uint64_t size) {
   const char* base = std::getenv("TMPDIR");
   std::string folder = std::string(base != nullptr ? base : "/var/tmp") + "/copy_bench-XXXXXX";
@@ -74,7 +37,8 @@ int SelfContained(std::uint64_t size) {
   const std::string into = folder + "/into";
   const std::string to = into + "/source.bin";
   int result = 1;
-  if (WriteFile(from, size) && ::mkdir(into.c_str(), 0755) == 0) result = TimeCopy(from, to);
+  if (vantrel::bench::WritePatternFile(from, size) && ::mkdir(into.c_str(), 0755) == 0)
+    result = TimeCopy(from, to);
   ::unlink(to.c_str());
   ::rmdir(into.c_str());
   ::unlink(from.c_str());
@@ -86,7 +50,7 @@ int SelfContained(std::uint64_t size) {
 
 int main(int argc, char** argv) {
   if (argc == 3) return TimeCopy(argv[1], argv[2]);
-  if (argc <= 2) return SelfContained(ParseSize(argc == 2 ? argv[1] : "1G"));
+  if (argc <= 2) return SelfContained(vantrel::bench::ParseSize(argc == 2 ? argv[1] : "1G"));
   std::fprintf(stderr, "usage: copy_bench FROM TO | copy_bench [SIZE]\n");
   return 2;
 }

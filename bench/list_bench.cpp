@@ -5,7 +5,6 @@
 // FOLDER and START are made by make_folder with those numbers (START with 20 files, 3 folders);
 // the program starts in START, and each timing opens FOLDER from there. Prints one line per figure.
 #include <QApplication>
-#include <QMouseEvent>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,19 +87,6 @@ void BenchOpen(BenchProgram& program, const Setup& setup, bool& all_met) {
                      .reference = "ls -1F",
                      .reference_value = Median(ls_f),
                      .target_ratio = 0.75});
-}
-
-// Presses and releases the left button on a row of a list's viewport.
-void ClickRow(QListView* list, int row) {
-  const QModelIndex index = list->model()->index(row, 0);
-  const QPointF at(list->visualRect(index).center());
-  const QPointF global = list->viewport()->mapToGlobal(at);
-  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
-  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                      Qt::NoModifier);
-  QApplication::sendEvent(list->viewport(), &press);
-  QApplication::sendEvent(list->viewport(), &release);
 }
 
 void BenchRefresh(BenchProgram& program, const Setup& setup, bool& all_met) {

@@ -2,14 +2,16 @@
 # Runs every benchmark and prints each figure beside its reference's, measured in the same run on
 # the same machine: "figure | reference | ratio | target met|missed".
 #   bench/run-all.sh           full sizes: folders of 100,000 and 1,000,000 files, a 1 GiB copy
+#                              against cp in 9 pairs, repainting during a 2 GiB copy
 #   bench/run-all.sh --smoke   each once on a small size, in a few seconds, so CI keeps them working
 #                              (at these sizes the ratios say little; only failures count)
 # BUILD names an optimised build folder (default build/linux). The folders are made under
-# BENCH_DIR (default /var/tmp, which is on disk where /tmp may be memory) and removed afterwards.
+# BENCH_DIR (default /var/tmp, which is on disk where /tmp may be memory) and removed afterwards;
+# the full run needs about 5 GiB free there for the copies.
 # Exit status: 0 when every target is met (smoke: when every benchmark ran), 1 when one was
 # missed, 2 or more when a benchmark failed.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 build=${BUILD:-build/linux}
 case $build in
   /*) bin=$build/bench ;;
@@ -19,13 +21,15 @@ smoke=false
 [ "${1:-}" = --smoke ] && smoke=true
 
 if $smoke; then
-  files=3000 huge=10000 folders=30 runs=1 starts=1 copy_size=8M copy_runs=1
+  files=3000 huge=10000 folders=30 runs=1 starts=1 copy_size=8M copy_pairs=1 repaint_size=8M
+  repaint_mode=--smoke
 else
-  files=100000 huge=1000000 folders=1000 runs=7 starts=15 copy_size=1G copy_runs=9
+  files=100000 huge=1000000 folders=1000 runs=7 starts=15 copy_size=1G copy_pairs=9 repaint_size=2G
+  repaint_mode=
 fi
 
 for program in make_folder list_bench startup_bench vantrel_startup minimal_qt_window label_qt_window \
-               copy_bench; do
+               copy_bench repaint_bench; do
   if [ ! -x "$bin/$program" ]; then
     echo "run-all: $bin/$program is missing; build $build with VANTREL_BUILD_BENCHMARKS=ON" >&2
     exit 2
@@ -67,8 +71,11 @@ echo "== start-up"
 run "$bin/startup_bench" "$bin/vantrel_startup" "$bin/minimal_qt_window" "$work/start" "$starts" \
   "$bin/label_qt_window"
 
-echo "== copy"
-COPY_BENCH=$bin/copy_bench BENCH_DIR=$work run bench/copy_vs_cp.sh "$copy_size" "$copy_runs"
+echo "== copy: $copy_size against cp + sync, in pairs"
+COPY_BENCH=$bin/copy_bench BENCH_DIR=$work run bench/copy_vs_cp.sh "$copy_size" "$copy_pairs"
+
+echo "== repaint while the Copy button copies $repaint_size"
+run "$bin/repaint_bench" $repaint_mode "$work" "$repaint_size"
 
 if $smoke && [ "$worst" -le 1 ]; then
   exit 0
