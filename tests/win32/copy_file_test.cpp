@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
+#include <optional>
+#include <thread>
 
 #include "platform/native.h"
+#include "platform/win32/copy_ranges_win32.h"
+#include "platform/win32/unique_handle.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {
@@ -75,6 +80,23 @@ TEST_F(Copy, ReplacesTheDestinationAndKeepsTimesAndAttributes) {
   ExpectOnly({"report.txt"});
   SetReadOnly(source, false);
   SetReadOnly(target, false);
+}
+
+TEST_F(Copy, ReportsTheSizeAndWriteTimeOfTheSourceItCopied) {
+  const FILETIME written{0x2468ACE0, 0x01D10000};
+  SetWriteTime(source, written);
+  platform::FileVersion version;
+  ASSERT_FALSE(files->CopyFile(source, target, &version));
+  EXPECT_EQ(version.size, 11u);
+  EXPECT_EQ(version.modified,
+            static_cast<std::int64_t>((std::uint64_t{written.dwHighDateTime} << 32) |
+                                      written.dwLowDateTime));
+  EXPECT_NE(version.volume, 0u);
+  // A failed copy leaves what it was given alone.
+  platform::FileVersion untouched;
+  untouched.size = 7;
+  EXPECT_TRUE(files->CopyFile(Join(source_folder, "missing.txt"), target, &untouched));
+  EXPECT_EQ(untouched.size, 7u);
 }
 
 TEST_F(Copy, OntoItselfUnderAnySpellingChangesNothing) {
@@ -161,6 +183,95 @@ TEST_F(Copy, DriveLetterSpellingsAndNonAsciiNamesWork) {
   for (char& c : forward) c = c == '\\' ? '/' : c;
   EXPECT_FALSE(CopyFile(from, forward));
   EXPECT_EQ(ReadAll(Join(target_folder, name)), "unicode");
+}
+
+// The size of the temporary file a copy is writing into the folder, if there is one.
+std::optional<std::uint64_t> TemporarySize(const std::string& folder) {
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW(W(folder + "\\.*.vantrel-*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+  ::FindClose(search);
+  return (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+}
+
+// A copy killed half way leaves no temporary file: it is marked for deletion from the start, so
+// the system removes it as the process goes. The source is large and all hole (no disk space),
+// and the copy is killed as soon as its temporary file shows.
+TEST_F(Copy, AKilledCopyLeavesTheDestinationFolderAsItWas) {
+  temp.Write("target\\report.txt", "old");
+  const std::string big = Join(source_folder, "big.bin");
+  {
+    platform::win32::UniqueHandle file(
+        ::CreateFileW(W(big).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    LARGE_INTEGER size{};
+    size.QuadPart = 1LL << 30;
+    ASSERT_TRUE(::SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(::SetEndOfFile(file.get()));
+  }
+  std::wstring command = L"\"" + W(Join(TestProgramFolder(), "win32_copy_child.exe")) + L"\" \"" +
+                         W(big) + L"\" \"" + W(target) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &child));
+  platform::win32::UniqueHandle process(child.hProcess);
+  platform::win32::UniqueHandle thread(child.hThread);
+  // The mark comes a moment after the file is made, the data only after the mark: the kill
+  // comes once the temporary file holds data (or, where a folder shows sizes late, soon after
+  // it showed).
+  bool copying = false;
+  for (int i = 0; i < 10000 && !copying; ++i) {
+    copying = TemporarySize(target_folder).has_value();
+    if (!copying) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  for (int i = 0; i < 100 && TemporarySize(target_folder).value_or(0) == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  constexpr UINT kKilled = 77;
+  ::TerminateProcess(process.get(), kKilled);
+  ASSERT_EQ(::WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
+  ASSERT_TRUE(copying) << "the copy never made its temporary file";
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.get(), &code);
+  ASSERT_EQ(code, kKilled) << "the copy ended before it was killed";
+
+  // The system may take a moment after the process is gone to close what it held.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (RawNames(target_folder).size() > 1 && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ExpectOnly({"report.txt"});
+  EXPECT_EQ(ReadAll(target), "old");
+}
+
+// A sparse source is copied range by range; what lies between the ranges, and after the last
+// one up to the source's end, reads as zeros in the copy.
+TEST(CopyRanges, CopiesTheRangesToTheirPlacesAndEndsWhereTheSourceEnds) {
+  constexpr std::size_t kMiB = std::size_t{1} << 20;
+  TempFolder temp;
+  std::string data(3 * kMiB + 100, '\0');
+  data.replace(0, 10, "first part");
+  data.replace(kMiB + 3, 11, "second part");
+  const std::string source = temp.Write("sparse.bin", data);
+  const std::string copy = Join(temp.str(), "copy.bin");
+  const auto copy_ranges = [&](std::vector<platform::win32::ByteRange> ranges, std::uint64_t size) {
+    platform::win32::UniqueHandle in(
+        ::CreateFileW(W(source).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    platform::win32::UniqueHandle out(
+        ::CreateFileW(W(copy).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    platform::win32::MakeSparse(out.get());  // Wine accepts and ignores it
+    return platform::win32::CopyRanges(in.get(), out.get(), ranges, size);
+  };
+
+  // Allocation comes in whole clusters: the ranges hold the data and more.
+  EXPECT_FALSE(copy_ranges({{0, 65536}, {kMiB, 65536}, {8 * kMiB, 65536}}, data.size()));
+  EXPECT_EQ(ReadAll(copy), data);
+  // A range that runs past the end is copied up to it.
+  EXPECT_FALSE(copy_ranges({{3 * kMiB, kMiB}}, data.size()));
+  EXPECT_EQ(ReadAll(copy), std::string(data.size(), '\0'));
+  // A source that ends before the size it was said to have fails the copy.
+  EXPECT_TRUE(copy_ranges({{3 * kMiB, kMiB}}, data.size() + 50));
 }
 
 }  // namespace

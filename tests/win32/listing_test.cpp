@@ -1,6 +1,10 @@
 // Reading folders and drives on Windows.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <utility>
+
 #include "platform/listing.h"
 #include "platform/native.h"
 #include "win32_paths.h"
@@ -73,7 +77,7 @@ TEST(ReadFolder, FailsForWhatIsNoReadableFolder) {
 }
 
 TEST(Drives, EveryDriveReadsAsLetterColonAndOptionalLabel) {
-  const auto drives = platform::ListDrives();
+  const auto drives = platform::ListDrives(platform::ImmediateOffThread());
   ASSERT_FALSE(drives.empty());
   bool has_c = false;
   for (const auto& drive : drives) {
@@ -89,6 +93,62 @@ TEST(Drives, EveryDriveReadsAsLetterColonAndOptionalLabel) {
     has_c = has_c || drive.root == "C:\\";
   }
   EXPECT_TRUE(has_c);
+}
+
+// Runs the work at once and keeps what it was asked, or, as a volume that does not answer, never
+// runs it.
+class ScriptedOffThread final : public platform::OffThread {
+ public:
+  explicit ScriptedOffThread(bool answers) : answers_(answers) {}
+  void Run(std::function<void()> work) override { work(); }
+  bool RunAnswering(AnsweringWork work, std::chrono::milliseconds deadline,
+                    const std::string& place) override {
+    asked.emplace_back(place, deadline);
+    if (answers_) work([] {});
+    return answers_;
+  }
+  std::vector<std::pair<std::string, std::chrono::milliseconds>> asked;
+
+ private:
+  bool answers_;
+};
+
+// Which drives there are comes from the drive letters alone; each one's label is asked off the
+// GUI thread, on its own file system, within the one deadline.
+TEST(Drives, LabelsAreAskedPerDriveAndADriveThatDoesNotAnswerIsListedByItsLetter) {
+  ScriptedOffThread answering(true);
+  const auto drives = platform::ListDrives(answering);
+  ASSERT_EQ(answering.asked.size(), drives.size());
+  for (std::size_t i = 0; i < drives.size(); ++i) {
+    EXPECT_EQ(answering.asked[i].first, drives[i].root);
+    EXPECT_GT(answering.asked[i].second.count(), 0);
+    EXPECT_LE(answering.asked[i].second, platform::kDriveAnswerDeadline);
+  }
+
+  ScriptedOffThread silent(false);
+  const auto unchecked = platform::ListDrives(silent);
+  ASSERT_EQ(unchecked.size(), drives.size());
+  for (std::size_t i = 0; i < drives.size(); ++i) {
+    EXPECT_EQ(unchecked[i].root, drives[i].root);
+    EXPECT_EQ(unchecked[i].text, drives[i].text.substr(0, 2));
+  }
+}
+
+TEST(Drives, TheFileSystemOfAPathIsItsDriveOrShareRootWhateverTheSpelling) {
+  using platform::FileSystemOf;
+  EXPECT_EQ(FileSystemOf("C:\\Data\\a.txt"), "C:\\");
+  EXPECT_EQ(FileSystemOf("c:/data"), "C:\\");
+  EXPECT_EQ(FileSystemOf("D:\\"), "D:\\");
+  EXPECT_EQ(FileSystemOf("\\\\?\\e:\\deep\\path"), "E:\\");
+  EXPECT_EQ(FileSystemOf("\\\\Server\\Share\\folder\\a.txt"), "\\\\server\\share\\");
+  EXPECT_EQ(FileSystemOf("//server/SHARE"), "\\\\server\\share\\");
+  EXPECT_EQ(FileSystemOf("\\\\?\\UNC\\server\\share\\x"), "\\\\server\\share\\");
+  TempFolder temp;
+  wchar_t before[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(::SetCurrentDirectoryW(W(temp.str()).c_str()));
+  EXPECT_EQ(FileSystemOf("relative\\name"), temp.str().substr(0, 3));
+  ::SetCurrentDirectoryW(before);
 }
 
 TEST(Drives, WorkingFolderIsTheCurrentFolderWithAnUpperCaseDrive) {

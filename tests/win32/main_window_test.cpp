@@ -174,7 +174,7 @@ TEST_F(MainWindow, DroppingDownADriveListReadsTheDrivesAgain) {
   const std::vector<platform::DriveInfo> at_start = windows().front_end().drives.Drives();
   std::vector<platform::DriveInfo> now = at_start;
   now.push_back({stick, stick});
-  windows().SetDriveReader([&] { return now; });
+  windows().SetDriveReader([&](platform::OffThread&) { return now; });
   const auto drop_down = [&](HWND list) {
     ::SendMessageW(Form2().hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), CBN_DROPDOWN),
                    reinterpret_cast<LPARAM>(list));

@@ -15,13 +15,6 @@ namespace {
 
 using platform::WindowStyle;
 
-std::string OwnFolder() {
-  wchar_t path[MAX_PATH * 4] = {};
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-  std::wstring folder = path;
-  return platform::win32::Narrow(folder.substr(0, folder.find_last_of(L'\\')));
-}
-
 // Waits for the marker the stand-in program writes; its first line is the show command it got.
 std::string WaitForMarker(const std::string& program) {
   const std::string marker = program + ".ran";
@@ -37,7 +30,7 @@ class Starting : public ::testing::Test {
  protected:
   std::string Install(const std::string& name) {
     const std::string path = Join(temp.str(), name);
-    EXPECT_TRUE(::CopyFileW(W(Join(OwnFolder(), "win32_marker_program.exe")).c_str(),
+    EXPECT_TRUE(::CopyFileW(W(Join(TestProgramFolder(), "win32_marker_program.exe")).c_str(),
                             W(path).c_str(), TRUE));
     return path;
   }
@@ -87,7 +80,7 @@ TEST(Accessories, AreTheSystemFoldersOwnProgramsWhereThereAreAny) {
 // the build (1.0.0): the version comes from the record.
 TEST(ProgramInfo, FolderAndVersionAreThoseOfTheRunningProgram) {
   const auto program = platform::MakeNativeProgramInfo();
-  EXPECT_EQ(program->Folder(), OwnFolder());
+  EXPECT_EQ(program->Folder(), TestProgramFolder());
   const platform::Version version = program->ProgramVersion();
   EXPECT_EQ(version.major, 2);
   EXPECT_EQ(version.minor, 10);

@@ -19,4 +19,11 @@ std::vector<std::string> RawNames(const std::string& folder) {
   return names;
 }
 
+std::string TestProgramFolder() {
+  wchar_t path[MAX_PATH * 4] = {};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+  const std::wstring program = path;
+  return platform::win32::Narrow(program.substr(0, program.find_last_of(L'\\')));
+}
+
 }  // namespace vantrel::testing

@@ -40,4 +40,7 @@ inline void SetReadOnly(const std::string& path, bool read_only) {
 // Names in a folder, hidden ones included, as the system lists them.
 std::vector<std::string> RawNames(const std::string& folder);
 
+// The folder of the running test program, where the helper programs are built too.
+std::string TestProgramFolder();
+
 }  // namespace vantrel::testing

@@ -1,9 +1,12 @@
 #include "platform/win32/copy_file_win32.h"
 
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
+#include "platform/win32/copy_ranges_win32.h"
+#include "platform/win32/file_version_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_path.h"
@@ -12,7 +15,6 @@
 namespace vantrel::platform::win32 {
 namespace {
 
-constexpr DWORD kBufferSize = 1u << 20;
 constexpr std::size_t kNameMax = 255;  // UTF-16 units in one name
 constexpr std::wstring_view kTemporaryTag = L".vantrel-";
 constexpr std::size_t kRandomLength = 6;
@@ -25,8 +27,7 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDE
 constexpr DWORD kSameFile = ERROR_INVALID_PARAMETER;
 
 bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
-  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-         a.nFileIndexLow == b.nFileIndexLow;
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && IndexOf(a) == IndexOf(b);
 }
 
 std::uint64_t SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
@@ -96,75 +97,114 @@ std::wstring TemporaryName(const std::wstring& name) {
   return L"." + name.substr(0, room) + std::wstring(kTemporaryTag) + RandomSuffix();
 }
 
+// Marks the file for deletion when its last handle closes, or takes the mark away.
+bool SetDeleteOnClose(HANDLE file, bool doomed) {
+  FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(doomed ? TRUE : FALSE)};
+  return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != 0;
+}
+
+// The temporary file, opened for writing and for deletion, and marked for deletion at once.
 std::error_code CreateTemporary(const std::string& folder, const std::string& name,
-                                std::string& temp_path, UniqueHandle& temp) {
+                                UniqueHandle& temp) {
   const std::wstring wide_name = Widen(name);
   DWORD error = ERROR_FILE_EXISTS;
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-    temp_path = folder + Narrow(TemporaryName(wide_name));
-    temp.Reset(::CreateFileW(SystemPath(temp_path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const std::wstring path = SystemPath(folder + Narrow(TemporaryName(wide_name)));
+    temp.Reset(::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_HIDDEN, nullptr));
-    if (temp.valid()) return {};
+    if (temp.valid()) {
+      if (SetDeleteOnClose(temp.get(), true)) return {};
+      // A file system that cannot delete files: nothing could be cleaned up after a failure.
+      error = ::GetLastError();
+      temp.Reset();
+      ::DeleteFileW(path.c_str());
+      return ErrorOf(error);
+    }
     error = ::GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
   }
-  temp_path.clear();
   return ErrorOf(error);
 }
 
-std::error_code CopyData(HANDLE in, HANDLE out, std::uint64_t& copied) {
-  std::vector<char> buffer(kBufferSize);
-  for (;;) {
-    DWORD got = 0;
-    if (!::ReadFile(in, buffer.data(), kBufferSize, &got, nullptr)) return LastError();
-    if (got == 0) return {};
-    for (DWORD done = 0; done < got;) {
-      DWORD put = 0;
-      if (!::WriteFile(out, buffer.data() + done, got - done, &put, nullptr)) return LastError();
-      if (put == 0) return ErrorOf(ERROR_WRITE_FAULT);
-      done += put;
-    }
-    copied += got;
+// The data ranges of a sparse source, once the temporary file has been made sparse; nullopt
+// when either file system cannot take part, and the copy writes every byte.
+std::optional<std::vector<ByteRange>> SparseRanges(HANDLE source, std::uint64_t size, HANDLE temp) {
+  DWORD flags = 0;
+  if (!::GetVolumeInformationByHandleW(temp, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+      !(flags & FILE_SUPPORTS_SPARSE_FILES)) {
+    return std::nullopt;
   }
+  auto ranges = AllocatedRanges(source, size);
+  if (!ranges || !MakeSparse(temp)) return std::nullopt;
+  return ranges;
+}
+
+std::error_code CopyContents(HANDLE source, const BY_HANDLE_FILE_INFORMATION& info, HANDLE temp) {
+  const std::uint64_t size = SizeOf(info);
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) {
+    if (const auto ranges = SparseRanges(source, size, temp)) {
+      return CopyRanges(source, temp, *ranges, size);
+    }
+  }
+  std::vector<char> buffer;
+  std::uint64_t copied = 0;
+  if (auto error = CopyBytes(source, temp, UINT64_MAX, buffer, copied)) return error;
+  if (copied != size) return ErrorOf(ERROR_READ_FAULT);
+  return {};
 }
 
 // The data, the source's times, then on disk: only a file that reached the disk whole may
-// replace the destination. A flush or close error fails the copy.
-std::error_code FillTemporary(HANDLE source, const BY_HANDLE_FILE_INFORMATION& info,
-                              UniqueHandle& temp) {
-  std::uint64_t copied = 0;
-  if (auto error = CopyData(source, temp.get(), copied)) return error;
-  if (copied != SizeOf(info)) return ErrorOf(ERROR_READ_FAULT);
-  if (!::SetFileTime(temp.get(), &info.ftCreationTime, &info.ftLastAccessTime,
-                     &info.ftLastWriteTime)) {
+// replace the destination. A flush error fails the copy.
+std::error_code FillTemporary(HANDLE source, const BY_HANDLE_FILE_INFORMATION& info, HANDLE temp) {
+  if (auto error = CopyContents(source, info, temp)) return error;
+  if (!::SetFileTime(temp, &info.ftCreationTime, &info.ftLastAccessTime, &info.ftLastWriteTime)) {
     return LastError();
   }
-  if (!::FlushFileBuffers(temp.get())) return LastError();
-  if (!temp.Close()) return LastError();
+  if (!::FlushFileBuffers(temp)) return LastError();
   return {};
 }
 
-std::error_code ReplaceDestination(const std::wstring& temp, const std::wstring& to,
-                                   DWORD attributes) {
-  const DWORD kept = attributes & kKeptAttributes;
-  if (!::SetFileAttributesW(temp.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL)) {
-    return LastError();
-  }
-  if (!::MoveFileExW(temp.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return LastError();
-  }
-  return {};
+bool SetAttributes(HANDLE file, DWORD attributes) {
+  FILE_BASIC_INFO basic{};  // times of zero stay as they are
+  basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
 }
 
-void RemoveTemporary(const std::wstring& temp) {
-  ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only copy cannot go
-  ::DeleteFileW(temp.c_str());
+// Renames the open file, replacing what is at the new name in one step.
+bool RenameOver(HANDLE file, const std::wstring& to) {
+  const std::size_t name_bytes = to.size() * sizeof(wchar_t);
+  std::vector<std::byte> buffer(sizeof(FILE_RENAME_INFO) + name_bytes);
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = TRUE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(name_bytes);
+  std::memcpy(rename->FileName, to.data(), name_bytes);
+  return ::SetFileInformationByHandle(file, FileRenameInfo, rename,
+                                      static_cast<DWORD>(buffer.size())) != 0;
+}
+
+// The temporary file takes the destination's name through its own handle, unmarked just before;
+// a failed rename marks it again (writable, or the mark is refused), so it goes as it closes.
+std::error_code ReplaceDestination(UniqueHandle& temp, const std::wstring& to, DWORD attributes) {
+  if (!SetDeleteOnClose(temp.get(), false)) return LastError();
+  if (!SetAttributes(temp.get(), attributes & kKeptAttributes) || !RenameOver(temp.get(), to)) {
+    const std::error_code error = LastError();
+    SetAttributes(temp.get(), FILE_ATTRIBUTE_NORMAL);
+    SetDeleteOnClose(temp.get(), true);
+    return error;
+  }
+  // The data reached the disk before the rename; this flush makes the new name lasting too. The
+  // copy has taken the destination's place by now, whatever it answers.
+  ::FlushFileBuffers(temp.get());
+  temp.Reset();
+  return {};
 }
 
 }  // namespace
 
-std::error_code CopyFileSafely(const std::string& from, const std::string& to) {
+std::error_code CopyFileSafely(const std::string& from, const std::string& to,
+                               FileVersion* copied) {
   const PathParts parts = SplitLastComponent(to);
   if (parts.name.empty() || parts.name == "." || parts.name == "..") {
     return ErrorOf(ERROR_DIRECTORY);
@@ -174,17 +214,12 @@ std::error_code CopyFileSafely(const std::string& from, const std::string& to) {
   if (auto error = OpenSource(from, source, info)) return error;
   if (auto error = CheckDestination(to, info)) return error;
 
-  std::string temp_path;
   UniqueHandle temp;
-  if (auto error = CreateTemporary(parts.folder, parts.name, temp_path, temp)) return error;
-  const std::wstring temp_wide = SystemPath(temp_path);
-  std::error_code error = FillTemporary(source.get(), info, temp);
-  if (!error) error = ReplaceDestination(temp_wide, SystemPath(to), info.dwFileAttributes);
-  if (error) {
-    temp.Reset();
-    RemoveTemporary(temp_wide);
-  }
-  return error;
+  if (auto error = CreateTemporary(parts.folder, parts.name, temp)) return error;
+  if (auto error = FillTemporary(source.get(), info, temp.get())) return error;
+  if (auto error = ReplaceDestination(temp, SystemPath(to), info.dwFileAttributes)) return error;
+  if (copied != nullptr) *copied = VersionOf(source.get(), info);
+  return {};
 }
 
 }  // namespace vantrel::platform::win32

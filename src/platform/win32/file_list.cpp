@@ -5,6 +5,7 @@
 #include <cwctype>
 
 #include "platform/listing.h"
+#include "platform/off_thread_calls.h"
 #include "platform/win32/folder_glyph.h"
 #include "platform/win32/mouse_args.h"
 #include "platform/win32/picture_win32.h"
@@ -62,7 +63,7 @@ int Win32FileList::Selected() const {
 }
 
 void Win32FileList::List() {
-  const auto entries = ReadFolder(path_, false);
+  const auto entries = ReadFolderOffThread(*front_end_->off_thread, path_, false);
   names_ = entries ? FileListNames(*entries, description().pattern, description().lists_programs)
                    : std::vector<std::string>{};
 }

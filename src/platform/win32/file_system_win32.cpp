@@ -1,6 +1,7 @@
 // FileSystem on Windows. Paths arrive as UTF-8 and go to the wide functions (see SystemPath).
 #include "platform/native.h"
 #include "platform/win32/copy_file_win32.h"
+#include "platform/win32/file_version_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_path.h"
@@ -13,19 +14,66 @@ using win32::ErrorOf;
 using win32::LastError;
 using win32::SystemPath;
 
-// Removes exactly one file. Refused: a path ending in a separator (nothing was selected, so it
-// names the folder), a folder (even an empty one, or a link to one), and a read-only file.
-std::error_code DeleteOneFile(const std::string& path) {
+// Reported when the name no longer leads to the version that was copied.
+constexpr DWORD kNotTheCopiedFile = ERROR_FILE_INVALID;
+
+// A path ending in a separator (nothing was selected, so it names the folder) names no file.
+bool NamesAFile(const std::string& path) {
   const win32::PathParts parts = win32::SplitLastComponent(path);
-  if (parts.name.empty() || parts.name == "." || parts.name == "..") {
-    return ErrorOf(ERROR_DIRECTORY);
-  }
+  return !parts.name.empty() && parts.name != "." && parts.name != "..";
+}
+
+// Removes exactly one file. Refused: a path that names no file, a folder (even an empty one, or
+// a link to one), and a read-only file.
+std::error_code DeleteOneFile(const std::string& path) {
+  if (!NamesAFile(path)) return ErrorOf(ERROR_DIRECTORY);
   const std::wstring wide = SystemPath(path);
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ErrorOf(ERROR_DIRECTORY);
   if (attributes & FILE_ATTRIBUTE_READONLY) return ErrorOf(ERROR_ACCESS_DENIED);
   if (!::DeleteFileW(wide.c_str())) return LastError();
+  return {};
+}
+
+// The version of the file a name leads to, through any link; the file stays open, shared for
+// reading only, so it cannot change until `held` closes.
+std::error_code VersionAtName(const std::wstring& path, win32::UniqueHandle& held,
+                              FileVersion& version) {
+  held.Reset(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!held.valid() || !::GetFileInformationByHandle(held.get(), &info)) return LastError();
+  version = win32::VersionOf(held.get(), info);
+  return {};
+}
+
+// DeleteOneFile, done through one handle of the file itself (a link is the link, as DeleteFile
+// has it) that is opened first and kept, shared for reading only: nobody can change, rename or
+// replace the file between the check and the deletion. The version compared is that of the file
+// the name leads to, as the copy read it: for a link, its target, and the link goes only while
+// it still leads to the very version copied.
+std::error_code DeleteIfCopiedVersion(const std::string& path, const FileVersion& copied) {
+  if (!NamesAFile(path)) return ErrorOf(ERROR_DIRECTORY);
+  const std::wstring wide = SystemPath(path);
+  win32::UniqueHandle file(::CreateFileW(
+      wide.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file.valid() || !::GetFileInformationByHandle(file.get(), &info)) return LastError();
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ErrorOf(ERROR_DIRECTORY);
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return ErrorOf(ERROR_ACCESS_DENIED);
+  FileVersion found = win32::VersionOf(file.get(), info);
+  win32::UniqueHandle target;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    if (auto error = VersionAtName(wide, target, found)) return error;
+  }
+  if (found != copied) return ErrorOf(kNotTheCopiedFile);
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  if (!::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
+                                    sizeof disposition)) {
+    return LastError();
+  }
   return {};
 }
 
@@ -66,10 +114,15 @@ std::string FoundName(const std::string& path) {
 
 class Win32FileSystem final : public FileSystem {
  public:
-  std::error_code CopyFile(const std::string& from, const std::string& to) override {
-    return win32::CopyFileSafely(from, to);
+  using FileSystem::CopyFile;
+  std::error_code CopyFile(const std::string& from, const std::string& to,
+                           FileVersion* copied) override {
+    return win32::CopyFileSafely(from, to, copied);
   }
   std::error_code DeleteFile(const std::string& path) override { return DeleteOneFile(path); }
+  std::error_code DeleteCopiedFile(const std::string& path, const FileVersion& copied) override {
+    return DeleteIfCopiedVersion(path, copied);
+  }
   std::error_code MakeFolder(const std::string& path) override { return MakeOneFolder(path); }
   std::optional<std::uint64_t> FileLength(const std::string& path) override {
     return LengthOf(path);

@@ -2,6 +2,7 @@
 
 #include <cwctype>
 
+#include "platform/off_thread_calls.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/folder_glyph.h"
 #include "platform/win32/win32_text.h"
@@ -64,13 +65,13 @@ void Win32FolderList::SetPath(const std::string& path) {
 
 void Win32FolderList::Refresh() {
   // A folder that has gone or cannot be read any more shows with no subfolders.
-  const auto entries = ReadFolder(open_, false);
+  const auto entries = ReadFolderOffThread(*front_end_->off_thread, open_, false);
   ShowRows(FolderListRows(open_, entries ? *entries : std::vector<FolderEntry>{}, kWindowsPaths));
 }
 
 bool Win32FolderList::Open(const std::string& folder) {
   std::string normal = NormalizeFolder(UpperDrive(folder), kWindowsPaths);
-  const auto entries = ReadFolder(normal, false);
+  const auto entries = ReadFolderOffThread(*front_end_->off_thread, normal, false);
   if (!entries) return false;
   open_ = std::move(normal);
   ShowRows(FolderListRows(open_, *entries, kWindowsPaths));

@@ -37,7 +37,8 @@ FolderEntry MakeEntry(const WIN32_FIND_DATAW& found) {
 
 }  // namespace
 
-std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool) {
+std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool,
+                                                   const std::function<void()>& answered) {
   std::wstring pattern = win32::SystemPath(path);
   if (pattern.empty()) return std::nullopt;
   if (!win32::IsSeparator(pattern.back())) pattern.push_back(L'\\');
@@ -47,6 +48,9 @@ std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool
   const HANDLE search =
       ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
                          FIND_FIRST_EX_LARGE_FETCH);
+  // The folder opened and gave its first batch of entries, or the system said why not: it is
+  // answering.
+  if (answered) answered();
   std::vector<FolderEntry> entries;
   if (search == INVALID_HANDLE_VALUE) {
     // An empty drive root has not even "." and ".."; anything else means no readable folder.
@@ -64,8 +68,9 @@ std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool
 
 // Windows lists carry everything a snapshot needs in one search; with no execute bits to read,
 // every entry's mode counts as known.
-std::optional<FolderSnapshot> ReadFolderSnapshot(const std::string& path) {
-  const auto entries = ReadFolder(path, false);
+std::optional<FolderSnapshot> ReadFolderSnapshot(const std::string& path,
+                                                 const std::function<void()>& answered) {
+  const auto entries = ReadFolder(path, false, answered);
   if (!entries) return std::nullopt;
   return SnapshotOf(*entries, true);
 }

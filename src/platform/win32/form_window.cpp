@@ -20,7 +20,7 @@ constexpr wchar_t kClassName[] = L"VantrelWindow";
 Win32Window::Win32Window(const WindowDescription& description, EventSink& events,
                          FrontEnd& front_end)
     : description_(description),
-      events_(events, front_end.ended),
+      events_(events, front_end),
       front_end_(front_end),
       menu_(description.menus),
       caption_(description.caption) {

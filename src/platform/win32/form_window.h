@@ -66,6 +66,8 @@ class Win32Window final : public Window, private DropSite {
   void OnPaint();
   void OnDpiChanged(WPARAM wparam, LPARAM lparam);
   void OnDestroyed();
+  void OnClose();
+  void OnSystemCommandWhileWaiting(WPARAM command);
 
   const WindowDescription& description_;
   GatedSink events_;

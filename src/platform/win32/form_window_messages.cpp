@@ -64,12 +64,50 @@ LRESULT Win32Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnDpiChanged(wparam, lparam);
       return 0;
     case WM_CLOSE:
-      Unload();  // the close box runs no handler
+      OnClose();
       return 0;
+    case WM_SYSCOMMAND:
+      if (front_end_.waiting > 0) {
+        OnSystemCommandWhileWaiting(wparam);
+        return 0;
+      }
+      break;
+    case WM_SETCURSOR:
+      if (!front_end_.busy) break;
+      ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+      return TRUE;
     default:
       break;
   }
   return ::DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+// The close box runs no handler. While a handler waits for a worker, closing a window ends the
+// program (the wait ends it at once, without waiting for the worker); the window stays until
+// then, so the handler never finds its window gone.
+void Win32Window::OnClose() {
+  if (front_end_.waiting > 0) {
+    front_end_.end_requested = true;
+    return;
+  }
+  Unload();
+}
+
+// Minimizing and restoring work as ever. Close asks for the end; the other commands (moving,
+// sizing, the system menu, the menu bar's keys) would run a message loop of the system's that
+// lets user input through to the windows, so they do nothing until the wait is over.
+void Win32Window::OnSystemCommandWhileWaiting(WPARAM command) {
+  switch (command & 0xFFF0) {
+    case SC_CLOSE:
+      front_end_.end_requested = true;
+      break;
+    case SC_MINIMIZE:
+    case SC_RESTORE:
+      ::DefWindowProcW(hwnd_, WM_SYSCOMMAND, command, 0);
+      break;
+    default:
+      break;
+  }
 }
 
 void Win32Window::OnCommand(WPARAM wparam, LPARAM lparam) {

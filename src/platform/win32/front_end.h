@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/drive_memory.h"
+#include "platform/off_thread.h"
 #include "platform/win32/win32_api.h"
 
 namespace vantrel::platform::win32 {
@@ -22,7 +23,9 @@ struct FrontEnd {
   HINSTANCE instance = nullptr;
   DriveMemory drives;
   // Reads the drives again when a drive list drops down; null keeps the drives known at start.
-  std::function<std::vector<DriveInfo>()> list_drives{};
+  std::function<std::vector<DriveInfo>(OffThread&)> list_drives{};
+  // Where calls that may block on a disk or a network run.
+  OffThread* off_thread = &ImmediateOffThread();
   std::string working_folder;
   HICON large_icon = nullptr;       // 48x48: the About picture
   HICON window_icon = nullptr;      // title bar and taskbar
@@ -33,6 +36,11 @@ struct FrontEnd {
   int loaded_windows = 0;
   // Set by EndProgram: from then on no event reaches a handler.
   bool ended = false;
+  // Rounds of message handling in progress while a handler waits for a worker: no event reaches
+  // a handler then, and closing a window asks for the end of the program instead.
+  int waiting = 0;
+  bool end_requested = false;
+  bool busy = false;  // the wait cursor shows over the windows
   // Runs once the last window has closed, or at EndProgram.
   std::function<void()> quit{};
 };

@@ -1,6 +1,7 @@
 // Vantrel.exe: the real services, the application, and the message loop.
 #include "app/application.h"
 #include "platform/native.h"
+#include "platform/off_thread_calls.h"
 #include "platform/win32/clipboard_win32.h"
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/win32_api.h"
@@ -8,18 +9,21 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace vantrel;
-  // A drive without a medium answers with a failure, not a system dialog.
-  ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  platform::PrepareProcess();
 
   platform::win32::Win32WindowSystem windows(
       instance, [] { ::PostQuitMessage(0); }, platform::WorkingFolder());
   platform::win32::Win32Dialogs dialogs;
   platform::win32::Win32Clipboard clipboard;
-  const auto files = platform::MakeNativeFileSystem();
-  const auto programs = platform::MakeNativeProgramStarter();
+  // The file system and program start may block on a disk or a network: every call runs on a
+  // worker while the windows keep painting, and closing the window ends the program meanwhile.
+  const auto native_files = platform::MakeNativeFileSystem();
+  const auto native_programs = platform::MakeNativeProgramStarter();
+  platform::OffThreadFileSystem files(*native_files, windows.off_thread());
+  platform::OffThreadProgramStarter programs(*native_programs, windows.off_thread());
   const auto registry = platform::MakeNativeRegistry();
   const auto program = platform::MakeNativeProgramInfo();
-  app::Services services{windows,   *files,    dialogs,  *programs,
+  app::Services services{windows,   files,     dialogs,  programs,
                          clipboard, *registry, *program, platform::kWindowsPaths};
   app::Application application(services);
   application.Start();

@@ -1,5 +1,6 @@
-// The Win32 front end: windows made from descriptions, pictures loaded from icon files, and the
-// end of the program.
+// The Win32 front end: windows made from descriptions, pictures loaded from icon files, the end
+// of the program, and the worker threads that calls which may block on a disk or a network run
+// on while the windows keep painting.
 #pragma once
 
 #include <functional>
@@ -8,7 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/off_thread.h"
 #include "platform/win32/front_end.h"
+#include "platform/win32/gui_wait_win32.h"
 #include "platform/window_system.h"
 
 namespace vantrel::platform::win32 {
@@ -37,12 +40,20 @@ class Win32WindowSystem final : public WindowSystem {
   Win32Window* Find(std::string_view name) const;
   const FrontEnd& front_end() const { return front_end_; }
   // Replaces how the drive lists read the drives when they drop down (tests use fixed drives).
-  void SetDriveReader(std::function<std::vector<DriveInfo>()> list_drives) {
+  void SetDriveReader(std::function<std::vector<DriveInfo>(OffThread&)> list_drives) {
     front_end_.list_drives = std::move(list_drives);
   }
+  // Where the program's calls that may block on a disk or a network run: on workers, while the
+  // windows keep painting.
+  OffThread& off_thread() { return off_thread_; }
+  GuiWait& gui_wait() { return gui_wait_; }
+  // Replaces where the lists read their folders and drives (tests use one that never answers).
+  void ReadThrough(OffThread& off_thread) { front_end_.off_thread = &off_thread; }
 
  private:
   FrontEnd front_end_;
+  Win32GuiWait gui_wait_;
+  ThreadedOffThread off_thread_;
 };
 
 // Runs the messages of the program's windows until WM_QUIT; returns its exit code.

@@ -1,0 +1,16 @@
+// Process-wide settings of the Windows program.
+#include "platform/native.h"
+#include "platform/win32/win32_api.h"
+
+namespace vantrel::platform {
+
+// A drive without a medium (an empty card reader, a disc drive) answers a file call with an
+// error instead of the system's "insert a disk" box, which would stop whichever thread asked
+// until someone answered it. The mode is the process's, so it covers the workers too; the
+// programs the user starts get the system's default (CREATE_DEFAULT_ERROR_MODE). Windows has no
+// counterpart of SIGXFSZ: a write past what a volume takes fails with an error.
+void PrepareProcess() {
+  ::SetErrorMode(SEM_FAILCRITICALERRORS);
+}
+
+}  // namespace vantrel::platform
