@@ -2,6 +2,7 @@
 // on real folders.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,10 @@ std::vector<DriveInfo> ListDrives(OffThread& off_thread);
 // The mounted file system holding a path (its mount point, or its drive or share root), for
 // telling reads of one file system apart from those of another. Asks no file system.
 std::string FileSystemOf(const std::string& path);
+// FileSystemOf the place the path really leads to, its links followed. It reads the links on the
+// way, so it belongs on a worker, but it never looks at the file system it finds: a mount point
+// is known from the mount table and not looked at, since a hung one would not answer.
+std::string ResolvedFileSystemOf(const std::string& path);
 
 // The process's working folder, in the lists' form.
 std::string WorkingFolder();

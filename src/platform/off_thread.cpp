@@ -13,8 +13,10 @@ using Clock = std::chrono::steady_clock;
 
 class Immediate final : public OffThread {
  public:
+  using OffThread::RunAnswering;
   void Run(std::function<void()> work) override { work(); }
-  bool RunAnswering(AnsweringWork work, std::chrono::milliseconds, const std::string&) override {
+  bool RunAnswering(AnsweringWork work, std::chrono::milliseconds, const std::string&,
+                    std::function<std::string()>) override {
     work([] {});
     return true;
   }
@@ -51,6 +53,21 @@ struct ThreadedOffThread::Job {
     places->stuck.erase(places->stuck.find(place));
   }
 
+  // The work runs on `real` rather than on the place it was started for: false when that place
+  // is stuck. A job given up on already moves its stuck mark along.
+  bool MoveTo(const std::string& real) {
+    const std::lock_guard lock(mutex);
+    if (real == place) return true;
+    const std::lock_guard places_lock(places->mutex);
+    if (places->stuck.contains(real)) return false;
+    if (abandoned && !answered) {
+      if (!place.empty()) places->stuck.erase(places->stuck.find(place));
+      if (!real.empty()) places->stuck.insert(real);
+    }
+    place = real;
+    return true;
+  }
+
   void Finish() {
     const std::lock_guard lock(mutex);
     MarkAnswered();
@@ -66,7 +83,7 @@ struct ThreadedOffThread::Job {
   std::mutex mutex;
   GuiWait* gui;
   const std::shared_ptr<Places> places;
-  const std::string place;
+  std::string place;
   bool answered = false;
   bool finished = false;
   bool abandoned = false;
@@ -92,13 +109,18 @@ void ThreadedOffThread::Run(std::function<void()> work) {
 }
 
 bool ThreadedOffThread::RunAnswering(AnsweringWork work, std::chrono::milliseconds deadline,
-                                     const std::string& place) {
+                                     const std::string& place,
+                                     std::function<std::string()> real_place) {
   if (!place.empty()) {
     const std::lock_guard lock(places_->mutex);
     if (places_->stuck.contains(place)) return false;
   }
   auto job = std::make_shared<Job>(gui_, places_, place);
-  std::thread([job, work = std::move(work)] {
+  std::thread([job, work = std::move(work), real_place = std::move(real_place)] {
+    if (real_place && !job->MoveTo(real_place())) {
+      job->Finish();  // its file system is stuck: the work would only hang beside it
+      return;
+    }
     work([&job] {
       const std::lock_guard lock(job->mutex);
       job->MarkAnswered();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace vantrel::platform {
 
@@ -46,8 +47,16 @@ class OffThread {
   // work is still unanswered is not started at all: false at once. True when the work finished.
   // The work must own everything it touches (capture by value, results through shared
   // pointers), since the caller may be long gone when it ends.
+  //
+  // `real_place`, when given, runs on the worker first and names the place the work really runs
+  // on (a path may lead through links to another file system than its text shows). The work is
+  // then counted on that place, and is not run at all while that place is stuck.
   virtual bool RunAnswering(AnsweringWork work, std::chrono::milliseconds deadline,
-                            const std::string& place) = 0;
+                            const std::string& place, std::function<std::string()> real_place) = 0;
+  bool RunAnswering(AnsweringWork work, std::chrono::milliseconds deadline,
+                    const std::string& place) {
+    return RunAnswering(std::move(work), deadline, place, nullptr);
+  }
 };
 
 // Runs everything at once on the calling thread; for tools and tests that never wait on a
@@ -65,9 +74,10 @@ class ThreadedOffThread final : public OffThread {
   ThreadedOffThread(const ThreadedOffThread&) = delete;
   ThreadedOffThread& operator=(const ThreadedOffThread&) = delete;
 
+  using OffThread::RunAnswering;
   void Run(std::function<void()> work) override;
   bool RunAnswering(AnsweringWork work, std::chrono::milliseconds deadline,
-                    const std::string& place) override;
+                    const std::string& place, std::function<std::string()> real_place) override;
 
   // How many workers given up on are still running (they end when their calls return).
   std::size_t abandoned() const;

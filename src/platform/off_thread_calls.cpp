@@ -25,7 +25,8 @@ std::optional<Result> ReadAnswering(OffThread& off_thread, const std::string& fo
       [folder, result, read](const std::function<void()>& answered) {
         *result = read(folder, answered);
       },
-      kFolderAnswerDeadline, FileSystemOf(folder));
+      kFolderAnswerDeadline, FileSystemOf(folder),
+      [folder] { return ResolvedFileSystemOf(folder); });
   if (!finished) return std::nullopt;
   return std::move(*result);
 }

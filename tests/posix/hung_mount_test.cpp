@@ -178,18 +178,33 @@ TEST_F(HungMountWaitTest, FolderReadGivesUpAfterItsDeadlineAndTheMountIsNotAsked
 // the root file system's own folders from being read. Disabled while a path's file system is
 // found from its text alone: the link's folder counts as the root file system's, so the root's
 // reads are refused until the hung mount answers.
-TEST_F(HungMountWaitTest, DISABLED_FolderReachedThroughALinkHoldsUpOnlyTheHungMount) {
+TEST_F(HungMountWaitTest, FolderReachedThroughALinkHoldsUpOnlyTheHungMount) {
   const Sandbox sandbox;
   sandbox.Write("local.txt", "1");
   const std::string link = sandbox / "share";
   ASSERT_EQ(::symlink(mount.path().c_str(), link.c_str()), 0);
   ASSERT_TRUE(mount.Hang());
   EXPECT_FALSE(ReadFolderSnapshotOffThread(off_thread, link + "/docs").has_value());
+  // Through the link again, or straight: refused at once, with no second worker stuck.
+  const milliseconds again = TimeOf(
+      [&] { EXPECT_FALSE(ReadFolderSnapshotOffThread(off_thread, link + "/docs").has_value()); });
+  EXPECT_LT(again, milliseconds(100));
+  EXPECT_FALSE(ReadFolderSnapshotOffThread(off_thread, mount / "docs").has_value());
+  EXPECT_EQ(off_thread.abandoned(), 1u);
 
-  const std::optional<FolderSnapshot> read =
-      ReadFolderSnapshotOffThread(off_thread, sandbox.path());
+  // The folder holding the link still reads, and at once: the link's target does not answer,
+  // so it is listed as neither a file nor a folder.
+  std::optional<FolderSnapshot> read;
+  const milliseconds took =
+      TimeOf([&] { read = ReadFolderSnapshotOffThread(off_thread, sandbox.path()); });
   ASSERT_TRUE(read.has_value()) << "a read on the hung mount through a link blocks the root's";
+  EXPECT_LT(took, milliseconds(1500));
   EXPECT_EQ(NamesOf(*read), (std::vector<std::string>{"local.txt", "share"}));
+  for (std::size_t i = 0; i < read->size(); ++i) {
+    if (read->Name(i) == "share") {
+      EXPECT_EQ(read->at(i).kind, platform::EntryKind::Other);
+    }
+  }
 }
 
 TEST_F(HungMountWaitTest, CopyBetweenOrdinaryFoldersWorksWhileAWorkerIsStuckOnTheMount) {

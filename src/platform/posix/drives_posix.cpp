@@ -3,24 +3,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
 #include <memory>
 #include <mutex>
-#include <sstream>
 
 #include "platform/native.h"
+#include "platform/posix/file_system_of_posix.h"
 #include "platform/posix/mount_table_posix.h"
 
 namespace vantrel::platform {
 namespace {
-
-// The kernel's own table: reading it asks none of the mounted file systems.
-std::string ReadMountInfo() {
-  std::ifstream file("/proc/self/mountinfo", std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // A bind mount of a single file (containers do this for /etc/hosts) is no drive.
 bool IsFolder(const std::string& path) {
@@ -36,16 +27,11 @@ struct Probe {
   std::vector<bool> not_folder;
 };
 
-bool StartsAt(std::string_view path, std::string_view point) {
-  if (!path.starts_with(point)) return false;
-  return path.size() == point.size() || point.back() == '/' || path[point.size()] == '/';
-}
-
 }  // namespace
 
 std::vector<DriveInfo> ListDrives(OffThread& off_thread) {
   auto probe = std::make_shared<Probe>();
-  probe->points = posix::BrowsableMountPoints(posix::ParseMountInfo(ReadMountInfo()));
+  probe->points = posix::BrowsableMountPoints(posix::ParseMountInfo(posix::ReadMountInfo()));
   probe->not_folder.assign(probe->points.size(), false);
   // One worker asks the mount points in turn; one that hangs leaves the rest unasked, listed.
   off_thread.RunAnswering(
@@ -67,14 +53,11 @@ std::vector<DriveInfo> ListDrives(OffThread& off_thread) {
 }
 
 std::string FileSystemOf(const std::string& path) {
-  std::string best;
-  for (const posix::MountEntry& mount : posix::ParseMountInfo(ReadMountInfo())) {
-    // Of equal mount points the later one covers the earlier.
-    if (StartsAt(path, mount.mount_point) && mount.mount_point.size() >= best.size()) {
-      best = mount.mount_point;
-    }
-  }
-  return best;
+  return posix::FileSystemIn(path, posix::ReadMountPoints());
+}
+
+std::string ResolvedFileSystemOf(const std::string& path) {
+  return posix::ResolvedFileSystemIn(path, posix::ReadMountPoints());
 }
 
 // getcwd gives no trailing separator except at "/". A working folder that was removed has no

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/listing.h"
+#include "platform/posix/link_target_posix.h"
 #include "platform/posix/unique_fd_posix.h"
 
 namespace vantrel::platform {
@@ -42,15 +43,23 @@ bool IsExecutableFile(mode_t mode) {
   return S_ISREG(mode) && (mode & 0111) != 0;
 }
 
-// Adds one entry. A link counts as what it points to; a dangling link is Other. The stat that
-// resolves a link or an unknown type gives its execute bits for free.
-bool AddEntry(FolderSnapshot& snapshot, int folder_fd, const dirent& found) {
+// Adds one entry. A link counts as what it points to; a dangling link, or one into another file
+// system that does not answer, is Other. The stat that resolves a link or an unknown type gives
+// its execute bits for free.
+bool AddEntry(FolderSnapshot& snapshot, int folder_fd, posix::LinkTargets& links,
+              const dirent& found) {
   std::uint8_t flags = found.d_name[0] == '.' ? FolderSnapshot::kHidden : 0;
   EntryKind kind = KindOfType(found.d_type);
   if (found.d_type == DT_LNK || found.d_type == DT_UNKNOWN) {
     struct stat info {};
     kind = EntryKind::Other;
-    if (::fstatat(folder_fd, found.d_name, &info, 0) == 0) {
+    bool known = false;
+    if (found.d_type == DT_UNKNOWN &&
+        ::fstatat(folder_fd, found.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+      known = !S_ISLNK(info.st_mode);
+    }
+    if (!known) known = links.Stat(folder_fd, found.d_name, info);
+    if (known) {
       kind = KindOfMode(info.st_mode);
       flags |= FolderSnapshot::kModeKnown;
       if (IsExecutableFile(info.st_mode)) flags |= FolderSnapshot::kExecutable;
@@ -68,6 +77,7 @@ std::optional<FolderSnapshot> ReadFolderSnapshot(const std::string& path,
   const int folder_fd = ::dirfd(dir.get());
   FolderSnapshot snapshot;
   snapshot.Reserve(kInitialEntries, kInitialNameBytes);
+  posix::LinkTargets links(path);
   for (bool first = true;; first = false) {
     errno = 0;
     const dirent* found = ::readdir(dir.get());
@@ -75,7 +85,7 @@ std::optional<FolderSnapshot> ReadFolderSnapshot(const std::string& path,
     if (first && answered) answered();
     if (found == nullptr) break;
     if (IsDotOrDotDot(found->d_name)) continue;
-    if (!AddEntry(snapshot, folder_fd, *found)) return std::nullopt;
+    if (!AddEntry(snapshot, folder_fd, links, *found)) return std::nullopt;
   }
   if (errno != 0) return std::nullopt;  // the folder vanished or failed while being read
   return snapshot;
