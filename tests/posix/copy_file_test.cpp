@@ -1,6 +1,5 @@
 // FileSystem::CopyFile on POSIX: it replaces, keeps bits and times, and never damages anything.
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,16 +26,12 @@ namespace vantrel::platform {
 namespace {
 
 using posix_testing::Exists;
+using posix_testing::LimitFileSize;
 using posix_testing::NamesIn;
 using posix_testing::ReadFile;
 using posix_testing::RunInChild;
 using posix_testing::Sandbox;
 using posix_testing::StatOf;
-
-bool LimitFileSize(rlim_t bytes) {
-  const struct rlimit limit = {bytes, bytes};
-  return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-}
 
 // Each case runs both ways: through the FileSystem (an unnamed temporary file, which every
 // file system these tests run on offers) and through the named temporary file that file systems

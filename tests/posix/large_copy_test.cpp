@@ -2,7 +2,6 @@
 // was, and a sparse file stays sparse.
 #include <fcntl.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,16 +23,12 @@
 namespace vantrel::platform {
 namespace {
 
+using posix_testing::LimitFileSize;
 using posix_testing::NamesIn;
 using posix_testing::ReadFile;
 using posix_testing::RunInChild;
 using posix_testing::Sandbox;
 using posix_testing::StatOf;
-
-bool LimitFileSize(rlim_t bytes) {
-  const struct rlimit limit = {bytes, bytes};
-  return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-}
 
 bool WriteAll(int fd, const char* data, std::size_t size, off_t offset) {
   for (std::size_t done = 0; done < size;) {

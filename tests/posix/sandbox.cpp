@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -124,6 +125,11 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return true;
+}
+
+bool LimitFileSize(std::uint64_t bytes) {
+  const struct rlimit limit = {bytes, bytes};
+  return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
 }  // namespace vantrel::posix_testing

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -40,6 +41,9 @@ std::vector<std::string> NamesIn(const std::string& folder);
 // when it did not end before the deadline (the child is then killed).
 std::optional<int> RunInChild(const std::function<int()>& work,
                               std::chrono::milliseconds deadline = std::chrono::seconds(10));
+
+// Sets this process's file-size limit (RLIMIT_FSIZE), soft and hard, to that many bytes.
+bool LimitFileSize(std::uint64_t bytes);
 
 // Polls until the condition holds or the deadline passes.
 bool WaitUntil(const std::function<bool()>& condition,
