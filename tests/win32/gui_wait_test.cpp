@@ -237,8 +237,10 @@ TEST_F(GuiWait, OtherPressesOnTheFrameAndOtherAltKeysEndNothing) {
 TEST_F(GuiWait, AFolderThatDoesNotAnswerLeavesThePaneWhereItWas) {
   class NeverAnswers final : public platform::OffThread {
    public:
+    using platform::OffThread::RunAnswering;
     void Run(std::function<void()> work) override { work(); }
-    bool RunAnswering(AnsweringWork, std::chrono::milliseconds, const std::string&) override {
+    bool RunAnswering(AnsweringWork, std::chrono::milliseconds, const std::string&,
+                      std::function<std::string()>) override {
       return false;
     }
   } never;

@@ -100,9 +100,10 @@ TEST(Drives, EveryDriveReadsAsLetterColonAndOptionalLabel) {
 class ScriptedOffThread final : public platform::OffThread {
  public:
   explicit ScriptedOffThread(bool answers) : answers_(answers) {}
+  using platform::OffThread::RunAnswering;
   void Run(std::function<void()> work) override { work(); }
   bool RunAnswering(AnsweringWork work, std::chrono::milliseconds deadline,
-                    const std::string& place) override {
+                    const std::string& place, std::function<std::string()>) override {
     asked.emplace_back(place, deadline);
     if (answers_) work([] {});
     return answers_;
