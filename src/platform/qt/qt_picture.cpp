@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <memory>
+#include <optional>
 
 namespace vantrel::platform::qt {
 
@@ -27,6 +28,17 @@ int OpenRegularFile(const std::string& path) {
   return fd;
 }
 
+std::optional<QByteArray> ReadPictureBytes(const std::string& path) {
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) return std::nullopt;
+  QFile file;
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  return file.readAll();
+}
+
 QPixmap ReadPixmap(const QByteArray& bytes) {
   QPixmap pixmap;
   if (!pixmap.loadFromData(bytes)) pixmap.loadFromData(bytes, "ICO");
@@ -35,15 +47,11 @@ QPixmap ReadPixmap(const QByteArray& bytes) {
 
 }  // namespace
 
-PicturePtr LoadPictureFile(const std::string& path) {
-  const int fd = OpenRegularFile(path);
-  if (fd < 0) return nullptr;
-  QFile file;
-  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-    ::close(fd);
-    return nullptr;
-  }
-  QPixmap pixmap = ReadPixmap(file.readAll());
+PicturePtr LoadPictureFile(const std::string& path, OffThread& off_thread) {
+  std::optional<QByteArray> bytes;
+  off_thread.Run([&] { bytes = ReadPictureBytes(path); });
+  if (!bytes) return nullptr;
+  QPixmap pixmap = ReadPixmap(*bytes);
   if (pixmap.isNull()) return nullptr;
   return std::make_shared<QtPicture>(std::move(pixmap));
 }

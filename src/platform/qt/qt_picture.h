@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/controls.h"
+#include "platform/off_thread.h"
 
 namespace vantrel::platform::qt {
 
@@ -20,7 +21,8 @@ class QtPicture final : public Picture {
 
 // An icon or image file read into a picture; null when the file is missing, is not a regular
 // file, or holds no picture Qt can read. The path is opened as raw bytes, so a name that is not
-// UTF-8 still names the right file.
-PicturePtr LoadPictureFile(const std::string& path);
+// UTF-8 still names the right file. The file is read through `off_thread`; the picture is made
+// on the calling thread, as Qt wants.
+PicturePtr LoadPictureFile(const std::string& path, OffThread& off_thread = ImmediateOffThread());
 
 }  // namespace vantrel::platform::qt

@@ -44,7 +44,7 @@ std::unique_ptr<Window> QtWindowSystem::CreateWindow(const WindowDescription& de
 }
 
 PicturePtr QtWindowSystem::LoadPicture(const std::string& path) {
-  return LoadPictureFile(path);
+  return LoadPictureFile(path, off_thread_);
 }
 
 void QtWindowSystem::EndProgram() {

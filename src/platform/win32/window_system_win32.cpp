@@ -69,8 +69,14 @@ std::unique_ptr<Window> Win32WindowSystem::CreateWindow(const WindowDescription&
 }
 
 PicturePtr Win32WindowSystem::LoadPicture(const std::string& path) {
-  const auto icon = static_cast<HICON>(
-      ::LoadImageW(nullptr, SystemPath(path).c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+  // The file may sit on a slow or hung drive: it is read on a worker (icons belong to the
+  // process, not to a thread).
+  const std::wstring file = SystemPath(path);
+  HICON icon = nullptr;
+  front_end_.off_thread->Run([&] {
+    icon =
+        static_cast<HICON>(::LoadImageW(nullptr, file.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+  });
   if (icon == nullptr) return nullptr;
   return std::make_shared<Win32Picture>(icon);
 }
