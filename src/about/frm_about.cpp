@@ -96,6 +96,11 @@ bool GetKeyValue(platform::Registry& registry, RegistryKey key_root, const std::
     key_val.clear();
     return false;
   }
+  // A value with no data reads as no text, whatever its type says.
+  if (size == 0) {
+    key_val.clear();
+    return true;
+  }
   switch (type) {
     case platform::kRegSz:
       key_val = StringText(buffer.data(), size);

@@ -1,6 +1,7 @@
 #include "launcher/launcher.h"
 
 #include <string>
+#include <string_view>
 
 namespace vantrel::launcher {
 namespace {
@@ -15,13 +16,23 @@ void RunSelected(app::Form2& f) {
       WindowStyle::Normal);
 }
 
+// A path with a drive letter or a backslash names nothing where '/' separates: asked about as it
+// is, it would be a file name relative to the working folder.
+bool NamesNothingHere(std::string_view path, platform::PathStyle style) {
+  if (style.separator == '\\') return false;
+  const bool drive = path.size() >= 2 && path[1] == ':' &&
+                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return drive || path.find('\\') != std::string_view::npos;
+}
+
 // The accessories' classic paths no longer hold them on current systems, so when nothing is
 // there the system's own program of that kind is started instead. Nothing found: nothing
 // happens, as with any program that cannot be started.
 void StartAccessory(app::Form2& f, const std::string& fixed_path, Accessory kind,
                     WindowStyle style) {
   auto& programs = f.services.programs;
-  if (!f.services.files.FileExists(fixed_path).empty()) {
+  if (!NamesNothingHere(fixed_path, f.services.paths) &&
+      !f.services.files.FileExists(fixed_path).empty()) {
     programs.Start(fixed_path, style);
     return;
   }

@@ -148,12 +148,17 @@ TEST_F(KeyValue, ReadsStringsNumbersAndExpandableStrings) {
 
 TEST_F(KeyValue, OtherTypesLeaveTheTextAndEmptyValuesReadEmpty) {
   registry.SetRaw("K", "binary", {platform::kRegBinary, {0x41, 0x42}});
-  registry.SetRaw("K", "empty", {platform::kRegSz, {}});
   std::string value = "as before";
   EXPECT_TRUE(Read("binary", value));
   EXPECT_EQ(value, "as before");
-  EXPECT_TRUE(Read("empty", value));
-  EXPECT_EQ(value, "");
+  // No data at all reads as no text, whatever the type.
+  for (const std::uint32_t type :
+       {platform::kRegSz, platform::kRegExpandSz, platform::kRegDword, platform::kRegBinary}) {
+    registry.SetRaw("K", "empty", {type, {}});
+    value = "stale";
+    EXPECT_TRUE(Read("empty", value)) << type;
+    EXPECT_EQ(value, "") << type;
+  }
 }
 
 TEST_F(KeyValue, ReadsUpTo1024BytesAndFailsBeyond) {

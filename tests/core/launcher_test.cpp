@@ -1,6 +1,8 @@
 // The run pane, the Run menu and its pop-up, and the clipboard.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "harness.h"
 
 namespace vantrel::testing {
@@ -58,7 +60,9 @@ TEST_F(Launcher, LeftOrRightPressPopsUpTheRunMenuMiddleDoesNot) {
   EXPECT_EQ(h.form2().popups, (std::vector<std::string>{"rn", "rn"}));
 }
 
-TEST_F(Launcher, AccessoriesStartTheirFixedPathFirstWithTheirStyles) {
+TEST(LauncherWindowsPaths, AccessoriesStartTheirFixedPathFirstWithTheirStyles) {
+  Harness h(platform::kWindowsPaths);
+  h.Start(h.temp.str());
   h.files.existing = {"c:\\windows\\calc.exe", "C:\\Program Files\\Accessories\\MSPAINT.EXE",
                       "C:\\WINDOWS\\cdplayer.exe", "C:\\WINDOWS\\NOTEPAD.EXE"};
   h.programs.succeeds = [](const std::string&) { return true; };
@@ -85,6 +89,34 @@ TEST_F(Launcher, AccessoriesFallBackToTheSystemsOwnProgramOrDoNothing) {
                                          {"/usr/bin/editor", WindowStyle::Normal}}));
   EXPECT_TRUE(h.dialogs.messages.empty());
 }
+
+#ifndef _WIN32
+// Where '/' separates, the fixed paths name nothing: a file in the working folder whose name
+// is one of them is never started in the accessory's place.
+TEST(LauncherPosixPaths, AccessoriesIgnoreFilesNamedLikeTheFixedPaths) {
+  Harness h(platform::kPosixPaths);
+  const std::string working = h.temp.Folder("started here");
+  for (const char* name : {"c:\\windows\\calc.exe", "C:\\Program Files\\Accessories\\MSPAINT.EXE",
+                           "C:\\WINDOWS\\cdplayer.exe", "C:\\WINDOWS\\NOTEPAD.EXE"}) {
+    std::filesystem::permissions(h.temp.Write("started here/" + std::string(name), "#!/bin/sh\n"),
+                                 std::filesystem::perms::owner_all);
+  }
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(working);
+  h.Start(working);
+  h.programs.accessories = {{Accessory::Calculator, "/usr/bin/calc"},
+                            {Accessory::Paint, "/usr/bin/paint"},
+                            {Accessory::CdPlayer, "/usr/bin/player"},
+                            {Accessory::Notepad, "/usr/bin/editor"}};
+  h.programs.succeeds = [](const std::string&) { return true; };
+  for (const char* item : {"cal", "pain", "cd", "note"}) h.form2().Click(item);
+  std::filesystem::current_path(before);
+  EXPECT_EQ(h.programs.started, (Started{{"/usr/bin/calc", WindowStyle::Minimized},
+                                         {"/usr/bin/paint", WindowStyle::Normal},
+                                         {"/usr/bin/player", WindowStyle::Normal},
+                                         {"/usr/bin/editor", WindowStyle::Normal}}));
+}
+#endif
 
 TEST_F(Launcher, ClearClipboardEmptiesItWithoutAsking) {
   h.form2().Click("Command4");

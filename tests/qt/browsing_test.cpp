@@ -54,6 +54,29 @@ TEST_F(BrowsingTest, FolderListOpensOnDoubleClickOnly) {
   EXPECT_EQ(form2().FindFolderList("Dir1").Path(), working);
 }
 
+TEST_F(BrowsingTest, RunPaneStartsTheProgramOnALeftDoubleClickOnly) {
+  temp.Write("tool.exe", "MZ");
+  Start();
+  QListView* file3 = List("File3");
+  const int tool = RowOf(file3, "tool.exe");
+  ASSERT_GE(tool, 0);
+  ClickRow(file3, tool);
+  ASSERT_EQ(Caption("Label5"), "Run: tool.exe");
+
+  // A double click with another button, as a user makes it, starts nothing.
+  const QPoint at = RowCenter(file3, tool);
+  for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+    QTest::mouseClick(file3->viewport(), button, {}, at);
+    QTest::mouseDClick(file3->viewport(), button, {}, at);
+    QTest::mouseRelease(file3->viewport(), button, {}, at);
+  }
+  EXPECT_TRUE(programs.started.empty());
+
+  DoubleClickRow(file3, tool);
+  ASSERT_EQ(programs.started.size(), 1u);
+  EXPECT_EQ(programs.started[0].first, working + "/tool.exe");
+}
+
 TEST_F(BrowsingTest, PickingADriveMovesOnlyItsPaneAndComesBackToTheDrivesFolder) {
   const std::string a = temp.Folder("driveA");
   const std::string b = temp.Folder("driveB");

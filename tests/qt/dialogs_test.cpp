@@ -141,5 +141,19 @@ TEST(QtClipboardTest, ClearLeavesTheClipboardEmpty) {
   EXPECT_TRUE(data == nullptr || data->formats().isEmpty());
 }
 
+// Where the system keeps the text last selected apart (X11's primary selection), clearing
+// empties it too. The offscreen platform has no selection: there the xcb run below checks it.
+TEST(QtClipboardTest, ClearEmptiesTheSelectionToo) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (!clipboard->supportsSelection()) GTEST_SKIP() << "no selection on this platform";
+  clipboard->setText("copied");
+  clipboard->setText("selected", QClipboard::Selection);
+  ASSERT_EQ(clipboard->text(QClipboard::Selection), "selected");
+  platform::qt::QtClipboard service;
+  EXPECT_TRUE(service.Clear());
+  EXPECT_TRUE(clipboard->text().isEmpty());
+  EXPECT_TRUE(clipboard->text(QClipboard::Selection).isEmpty());
+}
+
 }  // namespace
 }  // namespace vantrel::qt_testing

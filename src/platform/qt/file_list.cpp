@@ -32,6 +32,16 @@ void FileView::mousePressEvent(QMouseEvent* event) {
   if (indexAt(event->position().toPoint()).isValid()) picked_();
 }
 
+void FileView::mouseDoubleClickEvent(QMouseEvent* event) {
+  // Only a left double click opens a name; with the other buttons it does what their press
+  // does: nothing.
+  if (event->button() != Qt::LeftButton) {
+    event->accept();
+    return;
+  }
+  QListView::mouseDoubleClickEvent(event);
+}
+
 void FileView::keyPressEvent(QKeyEvent* event) {
   const QModelIndex before = currentIndex();
   QListView::keyPressEvent(event);

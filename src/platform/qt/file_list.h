@@ -1,6 +1,6 @@
 // A file list: the regular files of its folder that match its pattern. Pressing the left button
-// on a name (or moving to it with the keys) selects it and raises Click; a double click raises
-// DblClick. The list can start a drag of itself, showing its drag icon.
+// on a name (or moving to it with the keys) selects it and raises Click; a left double click on a
+// name raises DblClick. The list can start a drag of itself, showing its drag icon.
 //
 // A list of programs also shows the executable files, which costs a stat per file: in a large
 // folder it shows the names that match its pattern at once and the rest once worker threads have
@@ -27,6 +27,7 @@ class FileView final : public QListView {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:

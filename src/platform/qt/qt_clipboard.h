@@ -1,4 +1,5 @@
-// The system clipboard through Qt.
+// The system clipboard through Qt: clearing it clears the primary selection too, where there is
+// one.
 #pragma once
 
 #include "platform/clipboard.h"
