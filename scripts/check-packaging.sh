@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Checks what a Linux user installs: the desktop entry and metainfo validate, the install tree is
 # complete, and the .deb carries it with the right dependencies. On CI it also installs the .deb
-# and starts the installed program.
+# and starts the installed program. The build folder is normally the one scripts/build-deb.sh made.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build/linux}
+build=${1:-build/deb}
 id=org.vantrel.Vantrel
 
 desktop-file-validate packaging/linux/$id.desktop

@@ -64,7 +64,8 @@ TEST(FolderSnapshotTest, LinksAreResolvedOnceWithTheirExecuteBits) {
 TEST(FolderSnapshotTest, ExecuteBitsMarkEachEntryAskedAboutAlsoFromSeveralThreads) {
   Sandbox box;
   constexpr int kFiles = 400;
-  for (int i = 0; i < kFiles; ++i) box.Write("f" + std::to_string(i), "", i % 3 == 0 ? 0700 : 0600);
+  for (int i = 0; i < kFiles; ++i)
+    box.Write(std::string("f").append(std::to_string(i)), "", i % 3 == 0 ? 0700 : 0600);
   const auto snapshot = ReadFolderSnapshot(box.path());
   ASSERT_TRUE(snapshot.has_value());
   std::vector<std::uint32_t> asked;

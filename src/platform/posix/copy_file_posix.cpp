@@ -86,7 +86,11 @@ std::string RandomSuffix() {
 // ".<name>.vantrel-XXXXXX", the name shortened so the whole fits in one component.
 std::string TemporaryName(const std::string& name) {
   const std::size_t room = kNameMax - 1 - (sizeof(kTemporaryTag) - 1) - kRandomLength;
-  return "." + name.substr(0, room) + kTemporaryTag + RandomSuffix();
+  std::string temporary = ".";
+  temporary.append(name, 0, room);
+  temporary += kTemporaryTag;
+  temporary += RandomSuffix();
+  return temporary;
 }
 
 std::error_code CreateTemporary(int folder_fd, const std::string& name, std::string& temp_name,
