@@ -40,6 +40,23 @@ std::optional<std::string> DriveMemory::CurrentFolderOfDrive(std::string_view dr
   return std::nullopt;
 }
 
+std::vector<std::string> DriveMemory::FoldersOfDrive(std::string_view drive_text) const {
+  std::vector<std::string> folders;
+  const DriveInfo* drive = Named(drive_text);
+  const auto current = CurrentFolderOfDrive(drive_text);
+  if (drive == nullptr || !current) return folders;
+  const std::string& root = drive->root;
+  folders.push_back(*current);
+  while (folders.back().size() > root.size() && HoldsFolder(root, folders.back())) {
+    const std::string& folder = folders.back();
+    const std::size_t cut = folder.rfind(style_.separator);
+    // Cut to a text shorter than the root ("C:" from "C:\Data", "" from "/tmp"): the root.
+    std::string parent = cut == std::string::npos ? root : folder.substr(0, cut);
+    folders.push_back(parent.size() < root.size() ? root : std::move(parent));
+  }
+  return folders;
+}
+
 void DriveMemory::Remember(const std::string& folder) {
   const auto drive = DriveOf(folder);
   if (!drive) return;

@@ -26,6 +26,9 @@ class DriveMemory {
   // The current folder of the drive with this text (the folder last opened there, or its root);
   // nullopt when the text names no drive.
   std::optional<std::string> CurrentFolderOfDrive(std::string_view drive_text) const;
+  // Where a drive with this text opens: its current folder, then each folder above it up to the
+  // drive's root, for when the current folder has gone since. Empty when the text names no drive.
+  std::vector<std::string> FoldersOfDrive(std::string_view drive_text) const;
   // The text of the drive holding the folder; empty when no drive holds it.
   std::string DriveTextOf(std::string_view folder) const;
   // Records the folder as its drive's current folder; a folder on no known drive is ignored.

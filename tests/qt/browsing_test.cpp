@@ -115,6 +115,31 @@ TEST_F(BrowsingTest, PickingADriveMovesOnlyItsPaneAndComesBackToTheDrivesFolder)
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(BrowsingTest, ADriveWhoseFolderWasRemovedOpensTheNearestFolderStillThere) {
+  const std::string a = temp.Folder("driveA");
+  const std::string b = temp.Folder("driveB");
+  temp.Folder("driveB/sub");
+  temp.Folder("driveB/sub/deep");
+  working = a;
+  drives = {{a, a}, {b, b}};
+  Start();
+  QComboBox* drive1 = Drives("Drive1");
+  drive1->setFocus();
+  QTest::keyClick(drive1, Qt::Key_Down);
+  form2().FindFolderList("Dir1").SetPath(b + "/sub/deep");  // driveB's current folder
+  QTest::keyClick(drive1, Qt::Key_Up);
+  ASSERT_EQ(form2().FindFolderList("Dir1").Path(), a);
+
+  std::filesystem::remove(b + "/sub/deep");
+  QTest::keyClick(drive1, Qt::Key_Down);
+  EXPECT_EQ(form2().FindFolderList("Dir1").Path(), b + "/sub");
+  EXPECT_EQ(Caption("Label4"), "Folder Name: " + b + "/sub");
+  std::filesystem::remove_all(b + "/sub");
+  QTest::keyClick(drive1, Qt::Key_Up);
+  QTest::keyClick(drive1, Qt::Key_Down);
+  EXPECT_EQ(form2().FindFolderList("Dir1").Path(), b);
+}
+
 TEST_F(BrowsingTest, OpeningADriveListReadsTheDrivesAgainAndKeepsTheOneShown) {
   const std::string a = temp.Folder("driveA");
   const std::string b = temp.Folder("driveB");

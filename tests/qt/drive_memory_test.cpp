@@ -25,10 +25,26 @@ TEST(DriveMemoryTest, AFolderBelongsToTheLongestRootItStartsWithAtASeparator) {
   EXPECT_EQ(windows.DriveOf("E:\\"), std::nullopt);
 }
 
+TEST(DriveMemoryTest, ADriveOpensAtItsCurrentFolderOrTheNearestFolderAboveIt) {
+  DriveMemory memory(PosixDrives(), "/home/ann/docs", kPosixPaths);
+  EXPECT_EQ(memory.FoldersOfDrive("/home"),
+            (std::vector<std::string>{"/home/ann/docs", "/home/ann", "/home"}));
+  memory.Remember("/usr/share");
+  EXPECT_EQ(memory.FoldersOfDrive("/"), (std::vector<std::string>{"/usr/share", "/usr", "/"}));
+  EXPECT_EQ(memory.FoldersOfDrive("/media/usb"), std::vector<std::string>{"/media/usb"});
+  EXPECT_TRUE(memory.FoldersOfDrive("/nowhere").empty());
+
+  DriveMemory windows({{"c: [SYSTEM]", "C:\\"}, {"D:", "D:\\"}}, "C:\\Work\\Old", kWindowsPaths);
+  EXPECT_EQ(windows.FoldersOfDrive("c: [SYSTEM]"),
+            (std::vector<std::string>{"C:\\Work\\Old", "C:\\Work", "C:\\"}));
+  EXPECT_EQ(windows.FoldersOfDrive("D:"), std::vector<std::string>{"D:\\"});
+}
+
 TEST(DriveMemoryTest, EachDriveKeepsTheFolderLastOpenedOnIt) {
   DriveMemory memory(PosixDrives(), "/home/ann", kPosixPaths);
-  EXPECT_EQ(memory.CurrentFolderOfDrive("/home"), "/home/ann");  // the working folder's drive
-  EXPECT_EQ(memory.CurrentFolderOfDrive("/"), "/");              // others start at their root
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/home"),
+            "/home/ann");                            // the working folder's drive
+  EXPECT_EQ(memory.CurrentFolderOfDrive("/"), "/");  // others start at their root
   EXPECT_EQ(memory.CurrentFolderOfDrive("/nowhere"), std::nullopt);
 
   memory.Remember("/usr/share");
@@ -43,7 +59,8 @@ TEST(DriveMemoryTest, DriveTextsThatDifferFromTheirRootsOpenTheRoot) {
   DriveMemory memory({{"C:", "C:\\"}, {"D:", "D:\\"}}, "C:\\Work", kWindowsPaths);
   EXPECT_EQ(memory.CurrentFolderOfDrive("D:"), "D:\\");
   EXPECT_EQ(memory.CurrentFolderOfDrive("C:"), "C:\\Work");
-  EXPECT_EQ(memory.CurrentFolderOfDrive("C:\\"), std::nullopt);  // a folder, not a drive text
+  EXPECT_EQ(memory.CurrentFolderOfDrive("C:\\"),
+            std::nullopt);  // a folder, not a drive text
 }
 
 TEST(DriveMemoryTest, ReadingTheDrivesAgainOffersNewOnesAndKeepsTheOneShown) {

@@ -61,8 +61,15 @@ void QtFolderList::Load() {
 }
 
 void QtFolderList::SetPath(const std::string& path) {
-  const auto drive_folder = context_.front_end.drives.CurrentFolderOfDrive(path);
-  OpenAndNotify(drive_folder ? *drive_folder : path);
+  const std::vector<std::string> drive_folders = context_.front_end.drives.FoldersOfDrive(path);
+  if (drive_folders.empty()) {
+    OpenAndNotify(path);
+    return;
+  }
+  // A drive opens at its current folder or, where that has gone since, the nearest folder above.
+  for (const std::string& folder : drive_folders) {
+    if (OpenAndNotify(folder)) return;
+  }
 }
 
 void QtFolderList::Refresh() {
@@ -83,10 +90,12 @@ bool QtFolderList::Open(const std::string& folder) {
   return true;
 }
 
-void QtFolderList::OpenAndNotify(std::string folder) {
+bool QtFolderList::OpenAndNotify(std::string folder) {
   const FolderSnapshots::Scope scope(context_.front_end.snapshots);
   const std::string before = open_;
-  if (Open(folder) && open_ != before) context_.events.Raise(name(), Event::Change, {});
+  if (!Open(folder)) return false;
+  if (open_ != before) context_.events.Raise(name(), Event::Change, {});
+  return true;
 }
 
 void QtFolderList::ShowRows(std::vector<FolderRow> rows) {

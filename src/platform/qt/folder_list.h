@@ -41,7 +41,8 @@ class QtFolderList final : public QtControl, public FolderList {
  private:
   // Opens the folder when it can be read; false leaves the list as it was.
   bool Open(const std::string& folder);
-  void OpenAndNotify(std::string folder);
+  // False when the folder could not be opened.
+  bool OpenAndNotify(std::string folder);
   void ShowRows(std::vector<FolderRow> rows);
 
   FolderView* view_;

@@ -54,8 +54,11 @@ void Win32FolderList::Place(const RECT& pixels, UINT dpi) {
 }
 
 void Win32FolderList::SetPath(const std::string& path) {
-  if (const auto folder = front_end_->drives.CurrentFolderOfDrive(path)) {
-    OpenAndNotify(*folder);
+  if (const auto folders = front_end_->drives.FoldersOfDrive(path); !folders.empty()) {
+    // The drive's current folder or, where that has gone since, the nearest folder above it.
+    for (const std::string& folder : folders) {
+      if (OpenAndNotify(folder)) return;
+    }
   } else if (const auto root = RootOfDriveText(path)) {
     OpenAndNotify(*root);
   } else {
@@ -79,9 +82,11 @@ bool Win32FolderList::Open(const std::string& folder) {
   return true;
 }
 
-void Win32FolderList::OpenAndNotify(const std::string& folder) {
+bool Win32FolderList::OpenAndNotify(const std::string& folder) {
   const std::string before = open_;
-  if (Open(folder) && open_ != before) events_->Raise(name(), Event::Change, {});
+  if (!Open(folder)) return false;
+  if (open_ != before) events_->Raise(name(), Event::Change, {});
+  return true;
 }
 
 void Win32FolderList::OpenSelectedRow() {

@@ -35,7 +35,8 @@ class Win32FolderList final : public Win32Control, public FolderList, private Su
   LRESULT OnMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
   // Opens the folder when it can be read; false leaves the list as it was.
   bool Open(const std::string& folder);
-  void OpenAndNotify(const std::string& folder);
+  // False when the folder could not be opened.
+  bool OpenAndNotify(const std::string& folder);
   void OpenSelectedRow();
   void ShowRows(std::vector<FolderRow> rows);
 
