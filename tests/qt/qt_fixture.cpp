@@ -60,8 +60,9 @@ ProgramTest::~ProgramTest() {
 
 void ProgramTest::Start() {
   windows = std::make_unique<platform::qt::QtWindowSystem>(Options());
-  services = std::make_unique<app::Services>(app::Services{
-      *windows, files, dialogs, programs, clipboard, registry, program, platform::kNativePaths});
+  services = std::make_unique<app::Services>(app::Services{*windows, HandlerFiles(), dialogs,
+                                                           programs, clipboard, registry, program,
+                                                           platform::kNativePaths});
   app = std::make_unique<app::Application>(*services);
   app->Start();
   QWidget* main_window = TopLevel("Form2");

@@ -93,6 +93,8 @@ class ProgramTest : public FrontEndTest {
  protected:
   ~ProgramTest() override;
   void Start();
+  // The file system the handlers are given; by default the recording one itself.
+  virtual platform::FileSystem& HandlerFiles() { return files; }
 
   platform::Window& form2() { return app->MainWindow(); }
   std::string Caption(std::string_view label) { return form2().FindLabel(label).Caption(); }

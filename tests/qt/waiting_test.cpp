@@ -32,29 +32,25 @@ class PaintCounter final : public QObject {
 };
 
 // The whole program whose copies wait at a gate, run on the window system's workers.
-class WaitingTest : public FrontEndTest {
+class WaitingTest : public ProgramTest {
  protected:
   ~WaitingTest() override {
     gate.Open();
     app.reset();
     services.reset();
-    windows.reset();
+  }
+
+  platform::FileSystem& HandlerFiles() override {
+    off_thread_files =
+        std::make_unique<platform::OffThreadFileSystem>(gated, windows->off_thread());
+    return *off_thread_files;
   }
 
   void Start() {
     fs::create_directories(temp.path() / "to");
     std::ofstream(temp.path() / "a.txt") << "data";
-    windows = std::make_unique<platform::qt::QtWindowSystem>(Options());
-    off_thread_files =
-        std::make_unique<platform::OffThreadFileSystem>(files, windows->off_thread());
-    services = std::make_unique<app::Services>(app::Services{*windows, *off_thread_files, dialogs,
-                                                             programs, clipboard, registry, program,
-                                                             platform::kNativePaths});
-    app = std::make_unique<app::Application>(*services);
-    app->Start();
+    ASSERT_NO_FATAL_FAILURE(ProgramTest::Start());
     main_window = TopLevel("Form2");
-    ASSERT_NE(main_window, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(main_window));
     app->MainWindow().FindFolderList("Dir2").SetPath((temp.path() / "to").string());
     QListView* file1 = Child<QListView>(main_window, "File1");
     ClickRow(file1, RowOf(file1, "a.txt"));
@@ -73,16 +69,8 @@ class WaitingTest : public FrontEndTest {
   }
 
   testing::Gate gate;
-  testing::GatedFileSystem files{gate};
-  testing::ScriptedDialogs dialogs;
-  testing::RecordingProgramStarter programs;
-  testing::FakeClipboard clipboard;
-  testing::InMemoryRegistry registry;
-  testing::FakeProgramInfo program;
-  std::unique_ptr<platform::qt::QtWindowSystem> windows;
+  testing::GatedFileSystem gated{gate};
   std::unique_ptr<platform::OffThreadFileSystem> off_thread_files;
-  std::unique_ptr<app::Services> services;
-  std::unique_ptr<app::Application> app;
   QWidget* main_window = nullptr;
 };
 
