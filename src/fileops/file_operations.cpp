@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "lists/visible_text.h"
+
 namespace vantrel::fileops {
 namespace {
 
@@ -11,8 +13,11 @@ using platform::kYesNoQuestion;
 constexpr const char* kSureTitle = "Sure!";
 constexpr const char* kDeleteTitle = "File Delete!";
 
+// The question shows the names in it with their control characters as visible marks, so a
+// newline in a name cannot break the question into lines that read as something else.
 bool AskYes(app::Form2& f, const std::string& prompt, const std::string& title) {
-  return f.services.dialogs.MessageBox(prompt, kYesNoQuestion, title) == Answer::Yes;
+  return f.services.dialogs.MessageBox(lists::VisibleText(prompt), kYesNoQuestion, title) ==
+         Answer::Yes;
 }
 
 std::string Join(std::string_view folder, std::string_view name, platform::PathStyle style) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "lists/visible_text.h"
+
 namespace vantrel::launcher {
 namespace {
 
@@ -43,7 +45,7 @@ void StartAccessory(app::Form2& f, const std::string& fixed_path, Accessory kind
 }  // namespace
 
 void File3_Click(app::Form2& f) {
-  f.Label5.SetCaption("Run: " + f.File3.FileName());
+  f.Label5.SetCaption("Run: " + lists::VisibleText(f.File3.FileName()));
 }
 
 void Command5_Click(app::Form2& f) {

@@ -33,18 +33,18 @@ std::optional<Result> ReadAnswering(OffThread& off_thread, const std::string& fo
 
 }  // namespace
 
-std::optional<FolderSnapshot> ReadFolderSnapshotOffThread(OffThread& off_thread,
-                                                          const std::string& folder) {
-  return ReadAnswering<FolderSnapshot>(
+std::optional<lists::FolderSnapshot> ReadFolderSnapshotOffThread(OffThread& off_thread,
+                                                                 const std::string& folder) {
+  return ReadAnswering<lists::FolderSnapshot>(
       off_thread, folder, [](const std::string& path, const std::function<void()>& answered) {
         return ReadFolderSnapshot(path, answered);
       });
 }
 
-std::optional<std::vector<FolderEntry>> ReadFolderOffThread(OffThread& off_thread,
-                                                            const std::string& folder,
-                                                            bool with_exec_bits) {
-  return ReadAnswering<std::vector<FolderEntry>>(
+std::optional<std::vector<lists::FolderEntry>> ReadFolderOffThread(OffThread& off_thread,
+                                                                   const std::string& folder,
+                                                                   bool with_exec_bits) {
+  return ReadAnswering<std::vector<lists::FolderEntry>>(
       off_thread, folder,
       [with_exec_bits](const std::string& path, const std::function<void()>& answered) {
         return ReadFolder(path, with_exec_bits, answered);

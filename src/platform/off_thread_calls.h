@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "lists/folder_snapshot.h"
+#include "lists/listing.h"
 #include "platform/file_system.h"
-#include "platform/folder_snapshot.h"
-#include "platform/listing.h"
+#include "platform/folder_reader.h"
 #include "platform/off_thread.h"
 #include "platform/program_starter.h"
 
@@ -22,12 +23,12 @@ inline constexpr std::chrono::milliseconds kFolderAnswerDeadline{3000};
 
 // ReadFolderSnapshot on a worker thread; nullopt when the folder cannot be read or did not
 // answer in time, or while an earlier read on its file system is still unanswered.
-std::optional<FolderSnapshot> ReadFolderSnapshotOffThread(OffThread& off_thread,
-                                                          const std::string& folder);
+std::optional<lists::FolderSnapshot> ReadFolderSnapshotOffThread(OffThread& off_thread,
+                                                                 const std::string& folder);
 // ReadFolder, in the same way.
-std::optional<std::vector<FolderEntry>> ReadFolderOffThread(OffThread& off_thread,
-                                                            const std::string& folder,
-                                                            bool with_exec_bits);
+std::optional<std::vector<lists::FolderEntry>> ReadFolderOffThread(OffThread& off_thread,
+                                                                   const std::string& folder,
+                                                                   bool with_exec_bits);
 
 class OffThreadFileSystem final : public FileSystem {
  public:

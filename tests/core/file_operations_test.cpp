@@ -166,6 +166,46 @@ TEST_F(FileOperations, MoveYesCopiesThenDeletesAndRefreshesBothLists) {
   EXPECT_EQ(h.Caption("Label1"), "Filename:a.txt");
 }
 
+TEST_F(FileOperations, ControlCharactersShowAsMarksWhileEveryOperationUsesTheExactName) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows refuses file names with control characters";
+#endif
+  // "two\nlines.txt" and "two" must not look alike, and no question may break across lines.
+  const std::string name = "two\nlines\t.txt";
+  const std::string shown = "two\u240Alines\u2409.txt";
+  const std::string odd_folder = h.temp.Folder("destination/new\rfolder");
+  h.temp.Write("source/" + name, "exact");
+  h.temp.Write("destination/new\rfolder/" + name, "old");
+  h.File1().Refresh();
+  h.File1().ClickItem(name);
+  h.Dir2().SetPath(odd_folder);
+  EXPECT_EQ(h.Caption("Label1"), "Filename:" + shown);
+  EXPECT_EQ(h.Caption("Label6"), "Folder Name: " + destination + "/new\u240Dfolder");
+
+  h.dialogs.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
+  h.form2().Click("Command8");
+  EXPECT_EQ(ReadAll(In(odd_folder, name)), "exact");
+  h.temp.Write("source/" + name, "moved");
+  h.form2().Click("Command7");
+  EXPECT_EQ(ReadAll(In(odd_folder, name)), "moved");
+  EXPECT_FALSE(fs::exists(In(source, name)));
+  h.temp.Write("source/" + name, "deleted");
+  h.temp.Write("source/two", "kept");
+  h.File1().Refresh();
+  h.File1().ClickItem(name);
+  h.form2().Click("Command3");
+  EXPECT_FALSE(fs::exists(In(source, name)));
+  EXPECT_EQ(ReadAll(In(source, "two")), "kept");
+
+  ASSERT_EQ(h.dialogs.messages.size(), 3u);
+  const std::string to = destination + "/new\u240Dfolder/" + shown;
+  EXPECT_EQ(h.dialogs.messages[0].prompt,
+            "Are you sure copying from " + source + "/" + shown + " to " + to);
+  EXPECT_EQ(h.dialogs.messages[1].prompt,
+            "Are you sure moving from " + source + "/" + shown + " to " + to);
+  EXPECT_EQ(h.dialogs.messages[2].prompt, "Are you sure to delete " + shown);
+}
+
 TEST_F(FileOperations, MoveNoChangesNothingButRefreshesBothLists) {
   h.dialogs.answers = {Answer::No};
   h.form2().Click("Command7");

@@ -7,10 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
+#include "lists/visible_text.h"
 
-namespace vantrel::platform {
+namespace vantrel::lists {
 namespace {
+
+using platform::kPosixPaths;
+using platform::kWindowsPaths;
 
 // The matcher as first written: '*' any run, '?' one character, ASCII case ignored; tried at
 // every split, so it is slow and plainly right.
@@ -212,5 +216,33 @@ TEST(Snapshot, RefusesANameTooLongToHold) {
   EXPECT_STREQ(snapshot.CName(0), "fine");
 }
 
+TEST(VisibleText, MarksWhatWouldHideOrMoveTextAndLeavesEverythingElse) {
+  // Ordinary names, accented letters and typographic marks that share a lead byte with the
+  // escaped characters (U+00A9, U+2019, U+20AC) come back unchanged.
+  for (std::string_view same : {"", "a.txt", "Caf\xC3\xA9", "\xC2\xA9 2026", "it\xE2\x80\x99s",
+                                "\xE2\x82\xAC 5", "\xE2\x81\xA0x"}) {
+    EXPECT_EQ(VisibleText(same), same);
+  }
+  EXPECT_EQ(VisibleText("a\nb"), "a\u240Ab");
+  EXPECT_EQ(VisibleText(std::string_view("\0\x1F\x7F", 3)), "\u2400\u241F\u2421");
+  EXPECT_EQ(VisibleText("\tx\r"), "\u2409x\u240D");
+  // C1 controls (NEL breaks lines in some toolkits), line and paragraph separators, and the
+  // direction overrides and isolates that can make "gpj.exe" read as "exe.jpg".
+  EXPECT_EQ(VisibleText("a\xC2\x85"
+                        "b"),
+            "a\\u0085b");
+  EXPECT_EQ(VisibleText("\xC2\x80\xC2\x9F"), "\\u0080\\u009F");
+  EXPECT_EQ(VisibleText("a\xE2\x80\xA8"
+                        "b\xE2\x80\xA9"),
+            "a\\u2028b\\u2029");
+  EXPECT_EQ(VisibleText("x\xE2\x80\xAEgpj.exe"), "x\\u202Egpj.exe");
+  EXPECT_EQ(VisibleText("\xE2\x80\xAA\xE2\x81\xA6\xE2\x81\xA9"), "\\u202A\\u2066\\u2069");
+  // Bytes that are not UTF-8, cut sequences included, are the front end's to decode.
+  for (std::string_view raw : {"\xFF\xFE", "end\xC2", "end\xE2\x80", "\xE2\x80\x41"}) {
+    EXPECT_EQ(VisibleText(raw), raw);
+  }
+  EXPECT_EQ(VisibleText("\xFF\n"), "\xFF\u240A");
+}
+
 }  // namespace
-}  // namespace vantrel::platform
+}  // namespace vantrel::lists

@@ -8,7 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
+#include "platform/folder_reader.h"
 #include "sandbox.h"
 
 namespace vantrel::platform {
@@ -17,9 +18,11 @@ namespace {
 using posix_testing::RunInChild;
 using posix_testing::Sandbox;
 
-const FolderEntry* Find(const std::vector<FolderEntry>& entries, const std::string& name) {
-  const auto found = std::find_if(entries.begin(), entries.end(),
-                                  [&](const FolderEntry& entry) { return entry.name == name; });
+const lists::FolderEntry* Find(const std::vector<lists::FolderEntry>& entries,
+                               const std::string& name) {
+  const auto found =
+      std::find_if(entries.begin(), entries.end(),
+                   [&](const lists::FolderEntry& entry) { return entry.name == name; });
   return found == entries.end() ? nullptr : &*found;
 }
 
@@ -35,7 +38,7 @@ TEST_F(ReadFolderTest, ListsEveryNameWithItsExactBytesAndNoDots) {
   const auto entries = ReadFolder(box.path(), false);
   ASSERT_TRUE(entries.has_value());
   std::vector<std::string> names;
-  for (const FolderEntry& entry : *entries) names.push_back(entry.name);
+  for (const lists::FolderEntry& entry : *entries) names.push_back(entry.name);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"caf\xe9.txt", "plain.txt", "\xff\xfe"}));
 }
@@ -50,12 +53,12 @@ TEST_F(ReadFolderTest, KindsFollowLinks) {
   const auto entries = ReadFolder(box.path(), false);
   ASSERT_TRUE(entries.has_value());
   ASSERT_EQ(entries->size(), 6u);
-  EXPECT_EQ(Find(*entries, "file")->kind, EntryKind::File);
-  EXPECT_EQ(Find(*entries, "folder")->kind, EntryKind::Folder);
-  EXPECT_EQ(Find(*entries, "file-link")->kind, EntryKind::File);
-  EXPECT_EQ(Find(*entries, "folder-link")->kind, EntryKind::Folder);
-  EXPECT_EQ(Find(*entries, "dangling")->kind, EntryKind::Other);
-  EXPECT_EQ(Find(*entries, "fifo")->kind, EntryKind::Other);
+  EXPECT_EQ(Find(*entries, "file")->kind, lists::EntryKind::File);
+  EXPECT_EQ(Find(*entries, "folder")->kind, lists::EntryKind::Folder);
+  EXPECT_EQ(Find(*entries, "file-link")->kind, lists::EntryKind::File);
+  EXPECT_EQ(Find(*entries, "folder-link")->kind, lists::EntryKind::Folder);
+  EXPECT_EQ(Find(*entries, "dangling")->kind, lists::EntryKind::Other);
+  EXPECT_EQ(Find(*entries, "fifo")->kind, lists::EntryKind::Other);
 }
 
 TEST_F(ReadFolderTest, DotNamesAreHidden) {

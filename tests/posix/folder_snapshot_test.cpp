@@ -9,7 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
+#include "platform/folder_reader.h"
 #include "sandbox.h"
 
 namespace vantrel::platform {
@@ -17,7 +18,7 @@ namespace {
 
 using posix_testing::Sandbox;
 
-long IndexOf(const FolderSnapshot& snapshot, std::string_view name) {
+long IndexOf(const lists::FolderSnapshot& snapshot, std::string_view name) {
   for (std::size_t i = 0; i < snapshot.size(); ++i) {
     if (snapshot.Name(i) == name) return static_cast<long>(i);
   }
@@ -53,11 +54,11 @@ TEST(FolderSnapshotTest, LinksAreResolvedOnceWithTheirExecuteBits) {
   const auto at = [&](const char* name) {
     return static_cast<std::size_t>(IndexOf(*snapshot, name));
   };
-  EXPECT_EQ(snapshot->at(at("program-link")).kind, EntryKind::File);
+  EXPECT_EQ(snapshot->at(at("program-link")).kind, lists::EntryKind::File);
   EXPECT_TRUE(snapshot->IsKnownExecutable(at("program-link")));
   EXPECT_TRUE(snapshot->IsModeKnown(at("text-link")));
   EXPECT_FALSE(snapshot->IsKnownExecutable(at("text-link")));
-  EXPECT_EQ(snapshot->at(at("dangling")).kind, EntryKind::Other);
+  EXPECT_EQ(snapshot->at(at("dangling")).kind, lists::EntryKind::Other);
   EXPECT_FALSE(snapshot->IsModeKnown(at("program")));  // asked for later, only if needed
 }
 

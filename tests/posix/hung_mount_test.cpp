@@ -20,13 +20,13 @@
 namespace vantrel::posix_testing {
 namespace {
 
+using lists::FolderSnapshot;
 using platform::DriveInfo;
-using platform::FolderSnapshot;
 using platform::ThreadedOffThread;
 using std::chrono::milliseconds;
 using Clock = std::chrono::steady_clock;
 
-std::vector<std::string> NamesOf(const FolderSnapshot& snapshot) {
+std::vector<std::string> NamesOf(const lists::FolderSnapshot& snapshot) {
   std::vector<std::string> names;
   for (std::size_t i = 0; i < snapshot.size(); ++i) names.emplace_back(snapshot.Name(i));
   std::sort(names.begin(), names.end());
@@ -150,7 +150,7 @@ TEST_F(HungMountWaitTest, DriveListComesBackInTimeListingTheHungMountAndHandling
 
 TEST_F(HungMountWaitTest, FolderReadGivesUpAfterItsDeadlineAndTheMountIsNotAskedAgain) {
   ASSERT_TRUE(mount.Hang());
-  std::optional<FolderSnapshot> read;
+  std::optional<lists::FolderSnapshot> read;
   milliseconds took =
       TimeOf([&] { read = ReadFolderSnapshotOffThread(off_thread, mount / "docs"); });
   EXPECT_FALSE(read.has_value());
@@ -194,7 +194,7 @@ TEST_F(HungMountWaitTest, FolderReachedThroughALinkHoldsUpOnlyTheHungMount) {
 
   // The folder holding the link still reads, and at once: the link's target does not answer,
   // so it is listed as neither a file nor a folder.
-  std::optional<FolderSnapshot> read;
+  std::optional<lists::FolderSnapshot> read;
   const milliseconds took =
       TimeOf([&] { read = ReadFolderSnapshotOffThread(off_thread, sandbox.path()); });
   ASSERT_TRUE(read.has_value()) << "a read on the hung mount through a link blocks the root's";
@@ -202,7 +202,7 @@ TEST_F(HungMountWaitTest, FolderReachedThroughALinkHoldsUpOnlyTheHungMount) {
   EXPECT_EQ(NamesOf(*read), (std::vector<std::string>{"local.txt", "share"}));
   for (std::size_t i = 0; i < read->size(); ++i) {
     if (read->Name(i) == "share") {
-      EXPECT_EQ(read->at(i).kind, platform::EntryKind::Other);
+      EXPECT_EQ(read->at(i).kind, lists::EntryKind::Other);
     }
   }
 }
@@ -233,7 +233,7 @@ TEST_F(HungMountWaitTest, StuckWorkerEndsWhenTheMountAnswersAgainAndItCanBeReadA
 
   ASSERT_TRUE(mount.Answer());
   EXPECT_TRUE(WaitUntil([&] { return off_thread.abandoned() == 0; }, milliseconds(2000)));
-  const std::optional<FolderSnapshot> read =
+  const std::optional<lists::FolderSnapshot> read =
       ReadFolderSnapshotOffThread(off_thread, mount / "docs");
   ASSERT_TRUE(read.has_value()) << "the mount stays refused after it answered";
   EXPECT_EQ(NamesOf(*read), (std::vector<std::string>{"a.txt", "b.txt"}));
@@ -249,7 +249,7 @@ TEST_F(HungMountWaitTest, StuckWorkersEndWhenTheServerIsKilled) {
   mount.Remove();
   EXPECT_TRUE(WaitUntil([&] { return off_thread.abandoned() == 0; }, milliseconds(2000)));
   // The folder is gone with its mount; reading it now fails without waiting.
-  std::optional<FolderSnapshot> read;
+  std::optional<lists::FolderSnapshot> read;
   const milliseconds took = TimeOf([&] { read = ReadFolderSnapshotOffThread(off_thread, folder); });
   EXPECT_FALSE(read.has_value());
   EXPECT_LT(took, milliseconds(100));

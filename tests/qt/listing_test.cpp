@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
+#include "platform/folder_reader.h"
 #include "platform/qt/file_list.h"
 #include "platform/qt/folder_snapshots.h"
 #include "qt_fixture.h"
@@ -67,7 +68,7 @@ class LargeFolderTest : public ProgramTest {
   }
   // What the run pane must show in the end, by the plain reader and list logic.
   static std::vector<std::string> Programs(const std::string& folder) {
-    return platform::FileListNames(*platform::ReadFolder(folder, true), "*.exe*", true);
+    return lists::FileListNames(*platform::ReadFolder(folder, true), "*.exe*", true);
   }
   std::vector<std::string> Names(const char* list) {
     auto* model = static_cast<platform::qt::FileListModel*>(
@@ -88,7 +89,7 @@ TEST_F(LargeFolderTest, ProgramListShowsPatternMatchesAtOnceAndTheRestOnceRead) 
   // At once: the files named like programs (the pattern needs no stat), in list order.
   std::vector<std::string> named;
   for (const auto& name : Programs(big)) {
-    if (platform::MatchesPattern(name, "*.exe*")) named.push_back(name);
+    if (lists::MatchesPattern(name, "*.exe*")) named.push_back(name);
   }
   EXPECT_EQ(Names("File3"), named);
   EXPECT_EQ(Names("File1").size(), QtFileList::kScanInBackground + 500);

@@ -4,7 +4,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
+#include "platform/folder_reader.h"
 
 namespace vantrel::testing {
 
@@ -19,7 +20,7 @@ void FakeDriveList::Pick(const std::string& drive) {
 void FakeFolderList::SetPath(const std::string& path) {
   set_path_calls.push_back(path);
   const auto drive = system_.drive_folders.find(path);
-  const std::string target = platform::NormalizeFolder(
+  const std::string target = lists::NormalizeFolder(
       drive != system_.drive_folders.end() ? drive->second : path, system_.style);
   // A folder that cannot be opened leaves the list where it was, with no Change.
   if (!platform::ReadFolder(target, false)) return;
@@ -47,7 +48,7 @@ void FakeFileList::Refresh() {
 
 void FakeFileList::Relist() {
   const auto entries = platform::ReadFolder(path_, lists_programs_);
-  names_ = entries ? platform::FileListNames(*entries, pattern_, lists_programs_)
+  names_ = entries ? lists::FileListNames(*entries, pattern_, lists_programs_)
                    : std::vector<std::string>{};
   if (!Lists(selected_)) selected_.clear();
 }

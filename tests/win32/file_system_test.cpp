@@ -1,7 +1,8 @@
 // Delete, new folder, file length and existence on Windows.
 #include <gtest/gtest.h>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
+#include "platform/folder_reader.h"
 #include "platform/native.h"
 #include "platform/win32/win32_path.h"
 #include "win32_paths.h"

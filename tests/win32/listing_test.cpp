@@ -5,17 +5,18 @@
 #include <functional>
 #include <utility>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
+#include "platform/folder_reader.h"
 #include "platform/native.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {
 namespace {
 
-using platform::EntryKind;
+using lists::EntryKind;
 
-const platform::FolderEntry* Entry(const std::vector<platform::FolderEntry>& entries,
-                                   const std::string& name) {
+const lists::FolderEntry* Entry(const std::vector<lists::FolderEntry>& entries,
+                                const std::string& name) {
   for (const auto& entry : entries) {
     if (entry.name == name) return &entry;
   }
@@ -37,12 +38,12 @@ TEST(ReadFolder, ListsFilesAndFoldersWithTheirKindAndHiddenMark) {
   ASSERT_TRUE(entries);
   EXPECT_EQ(entries->size(), 5u);  // no "." or ".."
   ASSERT_TRUE(Entry(*entries, "a.txt") && Entry(*entries, "sub") && Entry(*entries, unicode));
-  EXPECT_EQ(Entry(*entries, "a.txt")->kind, EntryKind::File);
+  EXPECT_EQ(Entry(*entries, "a.txt")->kind, lists::EntryKind::File);
   EXPECT_FALSE(Entry(*entries, "a.txt")->hidden);
-  EXPECT_EQ(Entry(*entries, "sub")->kind, EntryKind::Folder);
+  EXPECT_EQ(Entry(*entries, "sub")->kind, lists::EntryKind::Folder);
   EXPECT_TRUE(Entry(*entries, "secret.txt")->hidden);
   EXPECT_TRUE(Entry(*entries, "system")->hidden);
-  EXPECT_EQ(platform::FileListNames(*entries, "*.exe*", true), std::vector<std::string>{});
+  EXPECT_EQ(lists::FileListNames(*entries, "*.exe*", true), std::vector<std::string>{});
 }
 
 // The lists' one-pass snapshot sees what ReadFolder sees, and needs no second look at any file.
@@ -57,7 +58,9 @@ TEST(ReadFolder, SnapshotHoldsTheSameEntriesWithEveryModeKnown) {
   ASSERT_EQ(snapshot->size(), 3u);
   for (std::size_t i = 0; i < snapshot->size(); ++i) {
     const std::string name(snapshot->Name(i));
-    EXPECT_EQ(snapshot->at(i).kind, name == "sub" ? EntryKind::Folder : EntryKind::File) << name;
+    EXPECT_EQ(snapshot->at(i).kind,
+              name == "sub" ? lists::EntryKind::Folder : lists::EntryKind::File)
+        << name;
     EXPECT_EQ(snapshot->IsHidden(i), name == "secret.txt") << name;
     EXPECT_TRUE(snapshot->IsModeKnown(i)) << name;
   }

@@ -9,7 +9,8 @@
 #include <cerrno>
 #include <memory>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
+#include "platform/folder_reader.h"
 #include "platform/posix/link_target_posix.h"
 #include "platform/posix/unique_fd_posix.h"
 
@@ -27,16 +28,16 @@ bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-EntryKind KindOfMode(mode_t mode) {
-  if (S_ISREG(mode)) return EntryKind::File;
-  if (S_ISDIR(mode)) return EntryKind::Folder;
-  return EntryKind::Other;
+lists::EntryKind KindOfMode(mode_t mode) {
+  if (S_ISREG(mode)) return lists::EntryKind::File;
+  if (S_ISDIR(mode)) return lists::EntryKind::Folder;
+  return lists::EntryKind::Other;
 }
 
-EntryKind KindOfType(unsigned char type) {
-  if (type == DT_REG) return EntryKind::File;
-  if (type == DT_DIR) return EntryKind::Folder;
-  return EntryKind::Other;
+lists::EntryKind KindOfType(unsigned char type) {
+  if (type == DT_REG) return lists::EntryKind::File;
+  if (type == DT_DIR) return lists::EntryKind::Folder;
+  return lists::EntryKind::Other;
 }
 
 bool IsExecutableFile(mode_t mode) {
@@ -46,13 +47,13 @@ bool IsExecutableFile(mode_t mode) {
 // Adds one entry. A link counts as what it points to; a dangling link, or one into another file
 // system that does not answer, is Other. The stat that resolves a link or an unknown type gives
 // its execute bits for free.
-bool AddEntry(FolderSnapshot& snapshot, int folder_fd, posix::LinkTargets& links,
+bool AddEntry(lists::FolderSnapshot& snapshot, int folder_fd, posix::LinkTargets& links,
               const dirent& found) {
-  std::uint8_t flags = found.d_name[0] == '.' ? FolderSnapshot::kHidden : 0;
-  EntryKind kind = KindOfType(found.d_type);
+  std::uint8_t flags = found.d_name[0] == '.' ? lists::FolderSnapshot::kHidden : 0;
+  lists::EntryKind kind = KindOfType(found.d_type);
   if (found.d_type == DT_LNK || found.d_type == DT_UNKNOWN) {
     struct stat info {};
-    kind = EntryKind::Other;
+    kind = lists::EntryKind::Other;
     bool known = false;
     if (found.d_type == DT_UNKNOWN &&
         ::fstatat(folder_fd, found.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -61,8 +62,8 @@ bool AddEntry(FolderSnapshot& snapshot, int folder_fd, posix::LinkTargets& links
     if (!known) known = links.Stat(folder_fd, found.d_name, info);
     if (known) {
       kind = KindOfMode(info.st_mode);
-      flags |= FolderSnapshot::kModeKnown;
-      if (IsExecutableFile(info.st_mode)) flags |= FolderSnapshot::kExecutable;
+      flags |= lists::FolderSnapshot::kModeKnown;
+      if (IsExecutableFile(info.st_mode)) flags |= lists::FolderSnapshot::kExecutable;
     }
   }
   return snapshot.Add(found.d_name, kind, flags);
@@ -70,12 +71,12 @@ bool AddEntry(FolderSnapshot& snapshot, int folder_fd, posix::LinkTargets& links
 
 }  // namespace
 
-std::optional<FolderSnapshot> ReadFolderSnapshot(const std::string& path,
-                                                 const std::function<void()>& answered) {
+std::optional<lists::FolderSnapshot> ReadFolderSnapshot(const std::string& path,
+                                                        const std::function<void()>& answered) {
   std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
   if (!dir) return std::nullopt;
   const int folder_fd = ::dirfd(dir.get());
-  FolderSnapshot snapshot;
+  lists::FolderSnapshot snapshot;
   snapshot.Reserve(kInitialEntries, kInitialNameBytes);
   posix::LinkTargets links(path);
   for (bool first = true;; first = false) {
@@ -91,7 +92,7 @@ std::optional<FolderSnapshot> ReadFolderSnapshot(const std::string& path,
   return snapshot;
 }
 
-bool ReadExecuteBits(const std::string& folder, const FolderSnapshot& snapshot,
+bool ReadExecuteBits(const std::string& folder, const lists::FolderSnapshot& snapshot,
                      std::span<const std::uint32_t> entries, std::span<std::uint8_t> marks) {
   const posix::UniqueFd folder_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder_fd.valid()) return false;
@@ -105,18 +106,19 @@ bool ReadExecuteBits(const std::string& folder, const FolderSnapshot& snapshot,
   return true;
 }
 
-std::optional<std::vector<FolderEntry>> ReadFolder(const std::string& path, bool with_exec_bits,
-                                                   const std::function<void()>& answered) {
+std::optional<std::vector<lists::FolderEntry>> ReadFolder(const std::string& path,
+                                                          bool with_exec_bits,
+                                                          const std::function<void()>& answered) {
   const auto snapshot = ReadFolderSnapshot(path, answered);
   if (!snapshot) return std::nullopt;
-  std::vector<FolderEntry> entries(snapshot->size());
+  std::vector<lists::FolderEntry> entries(snapshot->size());
   std::vector<std::uint32_t> files;
   for (std::size_t i = 0; i < snapshot->size(); ++i) {
     entries[i].name = snapshot->Name(i);
     entries[i].kind = snapshot->at(i).kind;
     entries[i].hidden = snapshot->IsHidden(i);
     entries[i].executable = with_exec_bits && snapshot->IsKnownExecutable(i);
-    if (entries[i].kind == EntryKind::File && !snapshot->IsModeKnown(i))
+    if (entries[i].kind == lists::EntryKind::File && !snapshot->IsModeKnown(i))
       files.push_back(static_cast<std::uint32_t>(i));
   }
   if (!with_exec_bits) return entries;

@@ -34,14 +34,14 @@ QtDriveList::QtDriveList(const ControlDescription& description, QWidget* parent,
     : QtControl(description),
       combo_(new DriveCombo(parent, [this] { ReadDrives(); })),
       context_(context) {
-  ShowItems(DriveTexts(context_.front_end.drives.Drives()));
+  ShowItems(lists::DriveTexts(context_.front_end.drives.Drives()));
   // activated comes from the user only, never from Load or from reading the drives again.
   QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) { Picked(index); });
 }
 
 void QtDriveList::Load() {
   const FrontEndContext& front_end = context_.front_end;
-  shown_ = ItemIndex(texts_, front_end.drives.DriveTextOf(front_end.working_folder));
+  shown_ = lists::ItemIndex(texts_, front_end.drives.DriveTextOf(front_end.working_folder));
   if (shown_ < 0 && !texts_.empty()) shown_ = 0;
   combo_->setCurrentIndex(shown_);
 }
@@ -61,7 +61,7 @@ void QtDriveList::Picked(int index) {
 void QtDriveList::ReadDrives() {
   FrontEndContext& front_end = context_.front_end;
   if (!front_end.list_drives) return;
-  DriveMemory::ListItems items =
+  lists::DriveMemory::ListItems items =
       front_end.drives.Reread(front_end.list_drives(*front_end.off_thread), Drive());
   if (items.texts == texts_ && items.shown == shown_) return;
   ShowItems(std::move(items.texts));
@@ -74,7 +74,7 @@ void QtDriveList::ShowItems(std::vector<std::string> texts) {
   const QSignalBlocker quiet(combo_);
   combo_->clear();
   const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
-  for (const std::string& text : texts) combo_->addItem(icon, ToDisplay(text));
+  for (const std::string& text : texts) combo_->addItem(icon, ToDisplayName(text));
   texts_ = std::move(texts);
 }
 

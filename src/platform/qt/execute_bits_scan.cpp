@@ -7,7 +7,8 @@
 #include <thread>
 #include <utility>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
+#include "platform/folder_reader.h"
 
 namespace vantrel::platform::qt {
 namespace {
@@ -21,7 +22,7 @@ constexpr unsigned kMostThreads = 4;
 // last worker posts its delivery only while the scan still exists.
 struct ExecuteBitsScan::Work {
   std::string folder;
-  SharedSnapshot snapshot;
+  lists::SharedSnapshot snapshot;
   std::vector<std::uint32_t> files;
   std::vector<std::uint8_t> marks;
   std::atomic<std::size_t> next{0};
@@ -54,7 +55,7 @@ unsigned ExecuteBitsScan::Threads() {
   return std::clamp(std::thread::hardware_concurrency(), 1U, kMostThreads);
 }
 
-ExecuteBitsScan::ExecuteBitsScan(std::string folder, SharedSnapshot snapshot,
+ExecuteBitsScan::ExecuteBitsScan(std::string folder, lists::SharedSnapshot snapshot,
                                  std::vector<std::uint32_t> files, Done done)
     : work_(std::make_shared<Work>()), done_(std::move(done)) {
   work_->folder = std::move(folder);

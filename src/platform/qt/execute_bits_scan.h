@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/folder_snapshot.h"
+#include "lists/folder_snapshot.h"
 
 namespace vantrel::platform::qt {
 
@@ -21,8 +21,8 @@ class ExecuteBitsScan {
   using Done =
       std::function<void(std::vector<std::uint32_t> files, std::vector<std::uint8_t> marks)>;
 
-  ExecuteBitsScan(std::string folder, SharedSnapshot snapshot, std::vector<std::uint32_t> files,
-                  Done done);
+  ExecuteBitsScan(std::string folder, lists::SharedSnapshot snapshot,
+                  std::vector<std::uint32_t> files, Done done);
   ~ExecuteBitsScan();
   ExecuteBitsScan(const ExecuteBitsScan&) = delete;
   ExecuteBitsScan& operator=(const ExecuteBitsScan&) = delete;

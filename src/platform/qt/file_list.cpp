@@ -6,7 +6,8 @@
 #include <QTimer>
 #include <utility>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
+#include "platform/folder_reader.h"
 #include "platform/qt/app_icons.h"
 #include "platform/qt/drag_data.h"
 #include "platform/qt/qt_picture.h"
@@ -69,7 +70,7 @@ void QtFileList::Load() {
 }
 
 void QtFileList::SetPath(const std::string& path) {
-  path_ = NormalizeFolder(path, kNativePaths);
+  path_ = lists::NormalizeFolder(path, kNativePaths);
   List(context_.front_end.snapshots.Read(path_), false);
 }
 
@@ -83,41 +84,42 @@ void QtFileList::Refresh() {
   List(context_.front_end.snapshots.Reread(path_), true);
 }
 
-void QtFileList::List(SharedSnapshot snapshot, bool keep_selection) {
+void QtFileList::List(lists::SharedSnapshot snapshot, bool keep_selection) {
   scan_.reset();  // a scan still running belongs to an older listing
   if (!snapshot) {
     Show({}, keep_selection);
   } else if (description().lists_programs) {
     ListPrograms(std::move(snapshot), keep_selection);
   } else {
-    auto rows = FileListRows(*snapshot, description().pattern, false);
-    Show(ListedNames(std::move(snapshot), std::move(rows)), keep_selection);
+    auto rows = lists::FileListRows(*snapshot, description().pattern, false);
+    Show(lists::ListedNames(std::move(snapshot), std::move(rows)), keep_selection);
   }
 }
 
-void QtFileList::ListPrograms(SharedSnapshot snapshot, bool keep_selection) {
+void QtFileList::ListPrograms(lists::SharedSnapshot snapshot, bool keep_selection) {
   const std::string_view pattern = description().pattern;
-  ProgramRows program = ProgramListRows(*snapshot, pattern);
+  lists::ProgramRows program = lists::ProgramListRows(*snapshot, pattern);
   if (program.unknown.size() < kScanInBackground) {
     std::vector<std::uint8_t> marks(program.unknown.size());
     context_.front_end.off_thread->Run(
         [&] { ReadExecuteBits(path_, *snapshot, program.unknown, marks); });
-    auto rows = AddExecutables(*snapshot, std::move(program.rows), program.unknown, marks);
-    Show(ListedNames(std::move(snapshot), std::move(rows)).CompactIfSparse(), keep_selection);
+    auto rows = lists::AddExecutables(*snapshot, std::move(program.rows), program.unknown, marks);
+    Show(lists::ListedNames(std::move(snapshot), std::move(rows)).CompactIfSparse(),
+         keep_selection);
     return;
   }
   // Many files to ask about: show the names known now, and all of them once the workers are done.
-  Show(ListedNames(snapshot, program.rows).CompactIfSparse(), keep_selection);
+  Show(lists::ListedNames(snapshot, program.rows).CompactIfSparse(), keep_selection);
   scan_ = std::make_unique<ExecuteBitsScan>(
       path_, snapshot, std::move(program.unknown),
       [this, snapshot, rows = std::move(program.rows)](std::vector<std::uint32_t> files,
                                                        std::vector<std::uint8_t> marks) {
-        auto all = AddExecutables(*snapshot, rows, files, marks);
-        Show(ListedNames(snapshot, std::move(all)).CompactIfSparse(), true);
+        auto all = lists::AddExecutables(*snapshot, rows, files, marks);
+        Show(lists::ListedNames(snapshot, std::move(all)).CompactIfSparse(), true);
       });
 }
 
-void QtFileList::Show(ListedNames names, bool keep_selection) {
+void QtFileList::Show(lists::ListedNames names, bool keep_selection) {
   const std::string selected = keep_selection ? FileName() : std::string();
   model_->SetNames(std::move(names));
   const int row = selected.empty() ? -1 : model_->RowOf(selected);

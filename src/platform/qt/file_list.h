@@ -63,9 +63,9 @@ class QtFileList final : public QtControl, public FileList {
   enum class DragState { Idle, Pending, Running };
 
   // Lists a snapshot of the folder (null: it cannot be read); Refresh keeps the selected name.
-  void List(SharedSnapshot snapshot, bool keep_selection);
-  void ListPrograms(SharedSnapshot snapshot, bool keep_selection);
-  void Show(ListedNames names, bool keep_selection);
+  void List(lists::SharedSnapshot snapshot, bool keep_selection);
+  void ListPrograms(lists::SharedSnapshot snapshot, bool keep_selection);
+  void Show(lists::ListedNames names, bool keep_selection);
   void RunDrag();
 
   FileView* view_;

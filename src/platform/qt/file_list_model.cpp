@@ -6,7 +6,7 @@
 
 namespace vantrel::platform::qt {
 
-void FileListModel::SetNames(ListedNames names) {
+void FileListModel::SetNames(lists::ListedNames names) {
   beginResetModel();
   names_ = std::move(names);
   endResetModel();
@@ -18,7 +18,7 @@ int FileListModel::rowCount(const QModelIndex& parent) const {
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount({})) return {};
-  return ToDisplay(names_[static_cast<std::size_t>(index.row())]);
+  return ToDisplayName(names_[static_cast<std::size_t>(index.row())]);
 }
 
 }  // namespace vantrel::platform::qt

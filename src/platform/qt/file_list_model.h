@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/folder_snapshot.h"
+#include "lists/folder_snapshot.h"
 
 namespace vantrel::platform::qt {
 
@@ -17,8 +17,8 @@ class FileListModel final : public QAbstractListModel {
  public:
   explicit FileListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-  void SetNames(ListedNames names);
-  const ListedNames& Names() const { return names_; }
+  void SetNames(lists::ListedNames names);
+  const lists::ListedNames& Names() const { return names_; }
   std::string Name(int row) const { return std::string(names_[static_cast<std::size_t>(row)]); }
   // The row of the name, or -1.
   int RowOf(std::string_view name) const { return static_cast<int>(names_.RowOf(name)); }
@@ -27,7 +27,7 @@ class FileListModel final : public QAbstractListModel {
   QVariant data(const QModelIndex& index, int role) const override;
 
  private:
-  ListedNames names_;
+  lists::ListedNames names_;
 };
 
 }  // namespace vantrel::platform::qt

@@ -56,7 +56,7 @@ QtFolderList::QtFolderList(const ControlDescription& description, QWidget* paren
 void QtFolderList::Load() {
   if (!Open(context_.front_end.working_folder)) {
     open_ = context_.front_end.working_folder;
-    ShowRows(FolderListRows(open_, {}, kNativePaths));
+    ShowRows(lists::FolderListRows(open_, {}, kNativePaths));
   }
 }
 
@@ -75,17 +75,17 @@ void QtFolderList::SetPath(const std::string& path) {
 void QtFolderList::Refresh() {
   // A folder that has gone or cannot be read any more shows with no subfolders.
   const auto snapshot = context_.front_end.snapshots.Reread(open_);
-  ShowRows(
-      FolderListRowsFromSnapshot(open_, snapshot ? *snapshot : FolderSnapshot{}, kNativePaths));
+  ShowRows(lists::FolderListRowsFromSnapshot(open_, snapshot ? *snapshot : lists::FolderSnapshot{},
+                                             kNativePaths));
 }
 
 bool QtFolderList::Open(const std::string& folder) {
-  std::string normal = NormalizeFolder(folder, kNativePaths);
+  std::string normal = lists::NormalizeFolder(folder, kNativePaths);
   // The file lists this folder list sets in its Change handler share this read.
   const auto snapshot = context_.front_end.snapshots.Read(normal);
   if (!snapshot) return false;
   open_ = std::move(normal);
-  ShowRows(FolderListRowsFromSnapshot(open_, *snapshot, kNativePaths));
+  ShowRows(lists::FolderListRowsFromSnapshot(open_, *snapshot, kNativePaths));
   context_.front_end.drives.Remember(open_);
   return true;
 }
@@ -98,7 +98,7 @@ bool QtFolderList::OpenAndNotify(std::string folder) {
   return true;
 }
 
-void QtFolderList::ShowRows(std::vector<FolderRow> rows) {
+void QtFolderList::ShowRows(std::vector<lists::FolderRow> rows) {
   model_->SetRows(std::move(rows));
   const int open = model_->OpenRow();
   if (open >= 0) view_->setCurrentIndex(model_->index(open));

@@ -43,7 +43,7 @@ class QtFolderList final : public QtControl, public FolderList {
   bool Open(const std::string& folder);
   // False when the folder could not be opened.
   bool OpenAndNotify(std::string folder);
-  void ShowRows(std::vector<FolderRow> rows);
+  void ShowRows(std::vector<lists::FolderRow> rows);
 
   FolderView* view_;
   FolderListModel* model_;

@@ -13,7 +13,7 @@ FolderListModel::FolderListModel(QObject* parent)
       open_icon_(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon)),
       closed_icon_(QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon)) {}
 
-void FolderListModel::SetRows(std::vector<FolderRow> rows) {
+void FolderListModel::SetRows(std::vector<lists::FolderRow> rows) {
   beginResetModel();
   rows_ = std::move(rows);
   const int open = OpenRow();
@@ -34,10 +34,10 @@ int FolderListModel::rowCount(const QModelIndex& parent) const {
 
 QVariant FolderListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount({})) return {};
-  const FolderRow& row = rows_[static_cast<std::size_t>(index.row())];
+  const lists::FolderRow& row = rows_[static_cast<std::size_t>(index.row())];
   switch (role) {
     case Qt::DisplayRole:
-      return ToDisplay(row.label);
+      return ToDisplayName(row.label);
     case Qt::DecorationRole:
       // Closed folders are the subfolders, one level below the open folder.
       return row.depth > open_depth_ ? closed_icon_ : open_icon_;

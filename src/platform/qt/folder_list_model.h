@@ -7,7 +7,7 @@
 #include <QStyledItemDelegate>
 #include <vector>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
 
 namespace vantrel::platform::qt {
 
@@ -19,8 +19,8 @@ class FolderListModel final : public QAbstractListModel {
 
   explicit FolderListModel(QObject* parent);
 
-  void SetRows(std::vector<FolderRow> rows);
-  const std::vector<FolderRow>& Rows() const { return rows_; }
+  void SetRows(std::vector<lists::FolderRow> rows);
+  const std::vector<lists::FolderRow>& Rows() const { return rows_; }
   // The row of the open folder, or -1.
   int OpenRow() const;
 
@@ -28,7 +28,7 @@ class FolderListModel final : public QAbstractListModel {
   QVariant data(const QModelIndex& index, int role) const override;
 
  private:
-  std::vector<FolderRow> rows_;
+  std::vector<lists::FolderRow> rows_;
   int open_depth_ = 0;
   QIcon open_icon_;
   QIcon closed_icon_;

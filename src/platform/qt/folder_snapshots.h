@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/folder_snapshot.h"
+#include "lists/folder_snapshot.h"
 #include "platform/off_thread.h"
 
 namespace vantrel::platform::qt {
@@ -32,18 +32,18 @@ class FolderSnapshots {
 
   // The snapshot this scope already read of the folder, or a fresh read; null when the folder
   // cannot be read or did not answer in time. Outside any scope nothing is kept.
-  SharedSnapshot Read(const std::string& folder);
+  lists::SharedSnapshot Read(const std::string& folder);
   // Always reads the folder again; the lists that read it later in this scope share the new one.
-  SharedSnapshot Reread(const std::string& folder);
+  lists::SharedSnapshot Reread(const std::string& folder);
   // How many folders are kept now.
   std::size_t kept() const { return kept_.size(); }
 
  private:
-  SharedSnapshot Keep(const std::string& folder, SharedSnapshot snapshot);
+  lists::SharedSnapshot Keep(const std::string& folder, lists::SharedSnapshot snapshot);
 
   OffThread* off_thread_ = &ImmediateOffThread();
   int depth_ = 0;
-  std::vector<std::pair<std::string, SharedSnapshot>> kept_;
+  std::vector<std::pair<std::string, lists::SharedSnapshot>> kept_;
 };
 
 }  // namespace vantrel::platform::qt

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/drive_memory.h"
+#include "lists/drive_memory.h"
 #include "platform/off_thread.h"
 #include "platform/qt/folder_snapshots.h"
 
@@ -18,7 +18,7 @@ namespace vantrel::platform::qt {
 class QtWindow;
 
 struct FrontEndContext {
-  DriveMemory drives;
+  lists::DriveMemory drives;
   // Reads the drives again when a drive list opens; null keeps the drives known at start.
   std::function<std::vector<DriveInfo>(OffThread&)> list_drives{};
   // Where calls that may block on a disk or a network run.

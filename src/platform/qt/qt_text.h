@@ -8,12 +8,18 @@
 #include <string>
 #include <string_view>
 
+#include "lists/visible_text.h"
 #include "platform/window_description.h"
 
 namespace vantrel::platform::qt {
 
 inline QString ToDisplay(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A file, folder or drive name as the lists show it: control characters as visible marks.
+inline QString ToDisplayName(std::string_view name) {
+  return ToDisplay(lists::VisibleText(name));
 }
 
 // Text the user typed, in the core's encoding.

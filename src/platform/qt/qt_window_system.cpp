@@ -20,7 +20,7 @@ QtWindowSystem::Options QtWindowSystem::SystemOptions() {
 }
 
 QtWindowSystem::QtWindowSystem(Options options)
-    : context_{.drives = DriveMemory({}, options.working_folder, kNativePaths),
+    : context_{.drives = lists::DriveMemory({}, options.working_folder, kNativePaths),
                .list_drives = std::move(options.list_drives),
                .working_folder = options.working_folder,
                .run_drag = std::move(options.run_drag)},
@@ -31,7 +31,7 @@ QtWindowSystem::QtWindowSystem(Options options)
   context_.snapshots.ReadThrough(off_thread_);
   if (context_.list_drives) {
     context_.drives =
-        DriveMemory(context_.list_drives(off_thread_), options.working_folder, kNativePaths);
+        lists::DriveMemory(context_.list_drives(off_thread_), options.working_folder, kNativePaths);
   }
   InstallFontSubstitutes();
 }

@@ -16,18 +16,18 @@ void Win32DriveList::Create(const ControlHost& host) {
   events_ = &host.events;
   front_end_ = &host.front_end;
   MakeWindow(host, L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);
-  ShowItems(DriveTexts(front_end_->drives.Drives()));
+  ShowItems(lists::DriveTexts(front_end_->drives.Drives()));
 }
 
 void Win32DriveList::Load() {
-  shown_ = ItemIndex(texts_, front_end_->drives.DriveTextOf(front_end_->working_folder));
+  shown_ = lists::ItemIndex(texts_, front_end_->drives.DriveTextOf(front_end_->working_folder));
   if (shown_ < 0 && !texts_.empty()) shown_ = 0;
   ::SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(shown_), 0);
 }
 
 void Win32DriveList::ReadDrives() {
   if (!front_end_->list_drives) return;
-  DriveMemory::ListItems items =
+  lists::DriveMemory::ListItems items =
       front_end_->drives.Reread(front_end_->list_drives(*front_end_->off_thread), Drive());
   if (items.texts == texts_ && items.shown == shown_) return;
   ShowItems(std::move(items.texts));
@@ -38,7 +38,7 @@ void Win32DriveList::ReadDrives() {
 void Win32DriveList::ShowItems(std::vector<std::string> texts) {
   ::SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
   for (const std::string& text : texts) {
-    ::SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+    ::SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WidenName(text).c_str()));
   }
   texts_ = std::move(texts);
 }

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
 #include "platform/native.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_text.h"
@@ -131,7 +131,7 @@ std::string WorkingFolder() {
     }
     buffer.resize(length);
   }
-  return NormalizeFolder(win32::Narrow(UpperDrive(buffer)), kWindowsPaths);
+  return lists::NormalizeFolder(win32::Narrow(UpperDrive(buffer)), kWindowsPaths);
 }
 
 }  // namespace vantrel::platform

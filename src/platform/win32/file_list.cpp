@@ -4,7 +4,7 @@
 
 #include <cwctype>
 
-#include "platform/listing.h"
+#include "lists/listing.h"
 #include "platform/off_thread_calls.h"
 #include "platform/win32/folder_glyph.h"
 #include "platform/win32/mouse_args.h"
@@ -40,7 +40,7 @@ void Win32FileList::Destroyed() {
 }
 
 void Win32FileList::SetPath(const std::string& path) {
-  path_ = NormalizeFolder(path, kWindowsPaths);
+  path_ = lists::NormalizeFolder(path, kWindowsPaths);
   List();
   ShowNames({});
 }
@@ -64,8 +64,9 @@ int Win32FileList::Selected() const {
 
 void Win32FileList::List() {
   const auto entries = ReadFolderOffThread(*front_end_->off_thread, path_, false);
-  names_ = entries ? FileListNames(*entries, description().pattern, description().lists_programs)
-                   : std::vector<std::string>{};
+  names_ = entries
+               ? lists::FileListNames(*entries, description().pattern, description().lists_programs)
+               : std::vector<std::string>{};
 }
 
 void Win32FileList::ShowNames(const std::string& keep_selected) {
@@ -87,7 +88,7 @@ void Win32FileList::OnDrawItem(const DRAWITEMSTRUCT& item) {
   ::SetTextColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   RECT text = item.rcItem;
   text.left += 2;
-  const std::wstring name = Widen(names_[item.itemID]);
+  const std::wstring name = WidenName(names_[item.itemID]);
   ::DrawTextW(item.hDC, name.c_str(), static_cast<int>(name.size()), &text,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &item.rcItem);

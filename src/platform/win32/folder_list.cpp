@@ -44,7 +44,7 @@ void Win32FolderList::Create(const ControlHost& host) {
 void Win32FolderList::Load() {
   if (!Open(front_end_->working_folder)) {
     open_ = front_end_->working_folder;
-    ShowRows(FolderListRows(open_, std::vector<FolderEntry>{}, kWindowsPaths));
+    ShowRows(lists::FolderListRows(open_, std::vector<lists::FolderEntry>{}, kWindowsPaths));
   }
 }
 
@@ -69,15 +69,16 @@ void Win32FolderList::SetPath(const std::string& path) {
 void Win32FolderList::Refresh() {
   // A folder that has gone or cannot be read any more shows with no subfolders.
   const auto entries = ReadFolderOffThread(*front_end_->off_thread, open_, false);
-  ShowRows(FolderListRows(open_, entries ? *entries : std::vector<FolderEntry>{}, kWindowsPaths));
+  ShowRows(lists::FolderListRows(open_, entries ? *entries : std::vector<lists::FolderEntry>{},
+                                 kWindowsPaths));
 }
 
 bool Win32FolderList::Open(const std::string& folder) {
-  std::string normal = NormalizeFolder(UpperDrive(folder), kWindowsPaths);
+  std::string normal = lists::NormalizeFolder(UpperDrive(folder), kWindowsPaths);
   const auto entries = ReadFolderOffThread(*front_end_->off_thread, normal, false);
   if (!entries) return false;
   open_ = std::move(normal);
-  ShowRows(FolderListRows(open_, *entries, kWindowsPaths));
+  ShowRows(lists::FolderListRows(open_, *entries, kWindowsPaths));
   front_end_->drives.Remember(open_);
   return true;
 }
@@ -96,7 +97,7 @@ void Win32FolderList::OpenSelectedRow() {
   OpenAndNotify(path);
 }
 
-void Win32FolderList::ShowRows(std::vector<FolderRow> rows) {
+void Win32FolderList::ShowRows(std::vector<lists::FolderRow> rows) {
   rows_ = std::move(rows);
   if (hwnd_ == nullptr) return;
   ::SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
@@ -104,7 +105,8 @@ void Win32FolderList::ShowRows(std::vector<FolderRow> rows) {
   int open_row = -1;
   open_depth_ = 0;
   for (std::size_t i = 0; i < rows_.size(); ++i) {
-    ::SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(rows_[i].label).c_str()));
+    ::SendMessageW(hwnd_, LB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(WidenName(rows_[i].label).c_str()));
     if (rows_[i].is_open) {
       open_row = static_cast<int>(i);
       open_depth_ = rows_[i].depth;
@@ -125,7 +127,7 @@ void Win32FolderList::OnMeasureItem(MEASUREITEMSTRUCT& item) {
 
 void Win32FolderList::OnDrawItem(const DRAWITEMSTRUCT& item) {
   if (item.itemID >= rows_.size()) return;
-  const FolderRow& row = rows_[item.itemID];
+  const lists::FolderRow& row = rows_[item.itemID];
   const UINT dpi = DpiOf(hwnd_);
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
   ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
@@ -137,7 +139,7 @@ void Win32FolderList::OnDrawItem(const DRAWITEMSTRUCT& item) {
   text.left = indent + ToPixels(kGlyphRoom, dpi);
   ::SetBkMode(item.hDC, TRANSPARENT);
   ::SetTextColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-  const std::wstring label = Widen(row.label);
+  const std::wstring label = WidenName(row.label);
   ::DrawTextW(item.hDC, label.c_str(), static_cast<int>(label.size()), &text,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &item.rcItem);

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "lists/listing.h"
 #include "platform/controls.h"
-#include "platform/listing.h"
 #include "platform/win32/control.h"
 #include "platform/win32/subclass.h"
 
@@ -29,7 +29,7 @@ class Win32FolderList final : public Win32Control, public FolderList, private Su
   void SetPath(const std::string& path) override;
   void Refresh() override;
 
-  const std::vector<FolderRow>& Rows() const { return rows_; }
+  const std::vector<lists::FolderRow>& Rows() const { return rows_; }
 
  private:
   LRESULT OnMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -38,12 +38,12 @@ class Win32FolderList final : public Win32Control, public FolderList, private Su
   // False when the folder could not be opened.
   bool OpenAndNotify(const std::string& folder);
   void OpenSelectedRow();
-  void ShowRows(std::vector<FolderRow> rows);
+  void ShowRows(std::vector<lists::FolderRow> rows);
 
   EventSink* events_ = nullptr;
   FrontEnd* front_end_ = nullptr;
   std::string open_;
-  std::vector<FolderRow> rows_;
+  std::vector<lists::FolderRow> rows_;
   int open_depth_ = 0;
 };
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/drive_memory.h"
+#include "lists/drive_memory.h"
 #include "platform/off_thread.h"
 #include "platform/win32/win32_api.h"
 
@@ -21,7 +21,7 @@ inline constexpr int kDragIconResource = 2;
 
 struct FrontEnd {
   HINSTANCE instance = nullptr;
-  DriveMemory drives;
+  lists::DriveMemory drives;
   // Reads the drives again when a drive list drops down; null keeps the drives known at start.
   std::function<std::vector<DriveInfo>(OffThread&)> list_drives{};
   // Where calls that may block on a disk or a network run.

@@ -8,10 +8,17 @@
 #include <string_view>
 #include <system_error>
 
+#include "lists/visible_text.h"
+
 namespace vantrel::platform::win32 {
 
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
+
+// A file, folder or drive name as the lists show it: control characters as visible marks.
+inline std::wstring WidenName(std::string_view name) {
+  return Widen(lists::VisibleText(name));
+}
 
 // A Windows error code as an error_code value.
 std::error_code ErrorOf(unsigned long code);

@@ -40,14 +40,14 @@ HWND MakeHiddenOwner(HINSTANCE instance) {
 Win32WindowSystem::Win32WindowSystem(HINSTANCE instance, std::function<void()> quit,
                                      std::string start_folder)
     : front_end_{.instance = instance,
-                 .drives = DriveMemory({}, start_folder, kWindowsPaths),
+                 .drives = lists::DriveMemory({}, start_folder, kWindowsPaths),
                  .list_drives = [](OffThread& off_thread) { return ListDrives(off_thread); },
                  .working_folder = start_folder,
                  .quit = std::move(quit)},
       gui_wait_(front_end_),
       off_thread_(gui_wait_) {
   front_end_.off_thread = &off_thread_;
-  front_end_.drives = DriveMemory(ListDrives(off_thread_), start_folder, kWindowsPaths);
+  front_end_.drives = lists::DriveMemory(ListDrives(off_thread_), start_folder, kWindowsPaths);
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);

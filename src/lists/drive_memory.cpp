@@ -1,12 +1,12 @@
-#include "platform/drive_memory.h"
+#include "lists/drive_memory.h"
 
 #include <algorithm>
 #include <utility>
 
-namespace vantrel::platform {
+namespace vantrel::lists {
 
-DriveMemory::DriveMemory(std::vector<DriveInfo> drives, const std::string& working_folder,
-                         PathStyle style)
+DriveMemory::DriveMemory(std::vector<platform::DriveInfo> drives, const std::string& working_folder,
+                         platform::PathStyle style)
     : drives_(std::move(drives)), current_(drives_.size()), style_(style) {
   Remember(working_folder);
 }
@@ -42,7 +42,7 @@ std::optional<std::string> DriveMemory::CurrentFolderOfDrive(std::string_view dr
 
 std::vector<std::string> DriveMemory::FoldersOfDrive(std::string_view drive_text) const {
   std::vector<std::string> folders;
-  const DriveInfo* drive = Named(drive_text);
+  const platform::DriveInfo* drive = Named(drive_text);
   const auto current = CurrentFolderOfDrive(drive_text);
   if (drive == nullptr || !current) return folders;
   const std::string& root = drive->root;
@@ -67,16 +67,16 @@ void DriveMemory::Remember(const std::string& folder) {
   }
 }
 
-const DriveInfo* DriveMemory::Named(std::string_view text) const {
-  for (const DriveInfo& drive : drives_) {
+const platform::DriveInfo* DriveMemory::Named(std::string_view text) const {
+  for (const platform::DriveInfo& drive : drives_) {
     if (drive.text == text) return &drive;
   }
   return nullptr;
 }
 
-DriveMemory::ListItems DriveMemory::Reread(const std::vector<DriveInfo>& found,
+DriveMemory::ListItems DriveMemory::Reread(const std::vector<platform::DriveInfo>& found,
                                            const std::string& shown) {
-  for (const DriveInfo& drive : found) {
+  for (const platform::DriveInfo& drive : found) {
     if (Named(drive.text) != nullptr) continue;
     // A new text for a known root (another volume label) starts at that drive's current folder.
     std::string folder;
@@ -89,7 +89,7 @@ DriveMemory::ListItems DriveMemory::Reread(const std::vector<DriveInfo>& found,
   ListItems items{.texts = DriveTexts(found)};
   items.shown = ItemIndex(items.texts, shown);
   if (items.shown >= 0 || shown.empty()) return items;
-  const DriveInfo* was = Named(shown);
+  const platform::DriveInfo* was = Named(shown);
   for (std::size_t i = 0; was != nullptr && i < found.size(); ++i) {
     if (found[i].root == was->root) {
       items.shown = static_cast<int>(i);
@@ -101,10 +101,10 @@ DriveMemory::ListItems DriveMemory::Reread(const std::vector<DriveInfo>& found,
   return items;
 }
 
-std::vector<std::string> DriveTexts(const std::vector<DriveInfo>& drives) {
+std::vector<std::string> DriveTexts(const std::vector<platform::DriveInfo>& drives) {
   std::vector<std::string> texts;
   texts.reserve(drives.size());
-  for (const DriveInfo& drive : drives) texts.push_back(drive.text);
+  for (const platform::DriveInfo& drive : drives) texts.push_back(drive.text);
   return texts;
 }
 
@@ -114,4 +114,4 @@ int ItemIndex(const std::vector<std::string>& items, std::string_view text) {
   return found != items.end() ? static_cast<int>(found - items.begin()) : -1;
 }
 
-}  // namespace vantrel::platform
+}  // namespace vantrel::lists

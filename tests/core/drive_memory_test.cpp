@@ -1,10 +1,14 @@
 // Which drive holds a folder, and each drive's current folder during a run.
 #include <gtest/gtest.h>
 
-#include "platform/drive_memory.h"
+#include "lists/drive_memory.h"
 
-namespace vantrel::platform {
+namespace vantrel::lists {
 namespace {
+
+using platform::DriveInfo;
+using platform::kPosixPaths;
+using platform::kWindowsPaths;
 
 std::vector<DriveInfo> PosixDrives() {
   return {{"/", "/"}, {"/home", "/home"}, {"/media/usb", "/media/usb"}};
@@ -97,4 +101,4 @@ TEST(DriveMemoryTest, ANewVolumeLabelRenamesTheShownDriveAndKeepsItsFolder) {
 }
 
 }  // namespace
-}  // namespace vantrel::platform
+}  // namespace vantrel::lists

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vantrel::platform {
+namespace vantrel::lists {
 
 enum class EntryKind : std::uint8_t { File, Folder, Other };
 
@@ -82,4 +82,4 @@ bool LessIgnoringCase(std::string_view a, std::string_view b);
 // Sorts entries of a snapshot by their names in that order.
 void SortByName(const FolderSnapshot& snapshot, std::vector<std::uint32_t>& rows);
 
-}  // namespace vantrel::platform
+}  // namespace vantrel::lists

@@ -12,13 +12,14 @@
 #include "platform/native.h"
 #include "platform/paths.h"
 
-namespace vantrel::platform {
+namespace vantrel::lists {
 
 class DriveMemory {
  public:
-  DriveMemory(std::vector<DriveInfo> drives, const std::string& working_folder, PathStyle style);
+  DriveMemory(std::vector<platform::DriveInfo> drives, const std::string& working_folder,
+              platform::PathStyle style);
 
-  const std::vector<DriveInfo>& Drives() const { return drives_; }
+  const std::vector<platform::DriveInfo>& Drives() const { return drives_; }
 
   // The index of the drive holding the folder: the longest root that the folder starts with,
   // ending at a separator. Nullopt when no drive holds it.
@@ -44,20 +45,20 @@ class DriveMemory {
   // shown, under its new text when only its label changed, or added at the end when it has gone
   // (a list never loses the drive it shows). Every text a drive ever had keeps naming it, with
   // its current folder.
-  ListItems Reread(const std::vector<DriveInfo>& found, const std::string& shown);
+  ListItems Reread(const std::vector<platform::DriveInfo>& found, const std::string& shown);
 
  private:
   bool HoldsFolder(const std::string& root, std::string_view folder) const;
-  const DriveInfo* Named(std::string_view text) const;
+  const platform::DriveInfo* Named(std::string_view text) const;
 
-  std::vector<DriveInfo> drives_;     // every drive text seen, in the order first seen
-  std::vector<std::string> current_;  // one per drive, empty until a folder was opened there
-  PathStyle style_;
+  std::vector<platform::DriveInfo> drives_;  // every drive text seen, in the order first seen
+  std::vector<std::string> current_;         // one per drive, empty until a folder was opened there
+  platform::PathStyle style_;
 };
 
 // The texts of the drives, in order.
-std::vector<std::string> DriveTexts(const std::vector<DriveInfo>& drives);
+std::vector<std::string> DriveTexts(const std::vector<platform::DriveInfo>& drives);
 // Where the text stands among the items; -1 when it is empty or not there.
 int ItemIndex(const std::vector<std::string>& items, std::string_view text);
 
-}  // namespace vantrel::platform
+}  // namespace vantrel::lists

@@ -1,10 +1,10 @@
-#include "platform/folder_snapshot.h"
+#include "lists/folder_snapshot.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
-namespace vantrel::platform {
+namespace vantrel::lists {
 namespace {
 
 char Lower(char c) {
@@ -129,4 +129,4 @@ void SortByName(const FolderSnapshot& snapshot, std::vector<std::uint32_t>& rows
   for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = input.items[i].row;
 }
 
-}  // namespace vantrel::platform
+}  // namespace vantrel::lists

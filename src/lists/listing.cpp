@@ -1,9 +1,9 @@
-#include "platform/listing.h"
+#include "lists/listing.h"
 
 #include <algorithm>
 #include <cstddef>
 
-namespace vantrel::platform {
+namespace vantrel::lists {
 namespace {
 
 char Lower(char c) {
@@ -88,7 +88,7 @@ bool MatchesEverything(std::string_view patterns) {
   }
 }
 
-bool IsRoot(std::string_view path, PathStyle style) {
+bool IsRoot(std::string_view path, platform::PathStyle style) {
   if (path.size() == 1 && path[0] == style.separator) return true;
   return path.size() == 3 && path[1] == ':' && path[2] == style.separator;  // "C:\"
 }
@@ -187,7 +187,7 @@ std::vector<std::string> FileListNames(const std::vector<FolderEntry>& entries,
   return names;
 }
 
-std::string NormalizeFolder(std::string path, PathStyle style) {
+std::string NormalizeFolder(std::string path, platform::PathStyle style) {
   while (path.size() > 1 && path.back() == style.separator && !IsRoot(path, style)) {
     path.pop_back();
   }
@@ -195,12 +195,14 @@ std::string NormalizeFolder(std::string path, PathStyle style) {
 }
 
 std::vector<FolderRow> FolderListRows(const std::string& open_folder,
-                                      const std::vector<FolderEntry>& entries, PathStyle style) {
+                                      const std::vector<FolderEntry>& entries,
+                                      platform::PathStyle style) {
   return FolderListRowsFromSnapshot(open_folder, SnapshotOf(entries, false), style);
 }
 
 std::vector<FolderRow> FolderListRowsFromSnapshot(const std::string& open_folder,
-                                                  const FolderSnapshot& snapshot, PathStyle style) {
+                                                  const FolderSnapshot& snapshot,
+                                                  platform::PathStyle style) {
   const std::string folder = NormalizeFolder(open_folder, style);
   std::vector<FolderRow> rows;
   // Ancestors and the open folder: one row per level, each opening the path up to that level.
@@ -239,4 +241,4 @@ std::vector<FolderRow> FolderListRowsFromSnapshot(const std::string& open_folder
   return rows;
 }
 
-}  // namespace vantrel::platform
+}  // namespace vantrel::lists

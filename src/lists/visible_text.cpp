@@ -1,0 +1,61 @@
+#include "lists/visible_text.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vantrel::lists {
+namespace {
+
+// The length in bytes of the character at `at` that is to be shown as an escape (a C1 control or
+// one of the layout marks), or 0 when the character there shows as itself.
+std::size_t HiddenLength(std::string_view text, std::size_t at, char32_t& code) {
+  const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(text[at + k]); };
+  const std::size_t left = text.size() - at;
+  if (left >= 2 && byte(0) == 0xC2 && byte(1) >= 0x80 && byte(1) <= 0x9F) {
+    code = byte(1);
+    return 2;
+  }
+  if (left >= 3 && byte(0) == 0xE2 && (byte(2) & 0xC0) == 0x80) {
+    code = 0x2000 | ((byte(1) & 0x3Fu) << 6) | (byte(2) & 0x3Fu);
+    const bool line_or_direction = code >= 0x2028 && code <= 0x202E;
+    const bool isolate = code >= 0x2066 && code <= 0x2069;
+    if ((byte(1) == 0x80 || byte(1) == 0x81) && (line_or_direction || isolate)) return 3;
+  }
+  return 0;
+}
+
+bool ShowsAsItself(std::uint8_t byte) {
+  return byte >= 0x20 && byte != 0x7F && byte != 0xC2 && byte != 0xE2;
+}
+
+}  // namespace
+
+std::string VisibleText(std::string_view text) {
+  std::size_t first = 0;
+  while (first < text.size() && ShowsAsItself(static_cast<std::uint8_t>(text[first]))) ++first;
+  if (first == text.size()) return std::string(text);
+
+  std::string shown(text.substr(0, first));
+  shown.reserve(text.size() + 8);
+  for (std::size_t at = first; at < text.size();) {
+    const auto byte = static_cast<std::uint8_t>(text[at]);
+    char32_t code = 0;
+    if (byte < 0x20 || byte == 0x7F) {
+      // U+2400..U+241F and U+2421 in UTF-8: E2 90 80+code, E2 90 A1.
+      shown += "\xE2\x90";
+      shown += static_cast<char>(byte == 0x7F ? 0xA1 : 0x80 + byte);
+      ++at;
+    } else if (const std::size_t length = HiddenLength(text, at, code); length > 0) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      shown += "\\u";
+      for (int shift = 12; shift >= 0; shift -= 4) shown += kHex[(code >> shift) & 0xF];
+      at += length;
+    } else {
+      shown += text[at];
+      ++at;
+    }
+  }
+  return shown;
+}
+
+}  // namespace vantrel::lists

@@ -1,0 +1,19 @@
+// Names as the user sees them. A file name may hold characters that show as nothing or move the
+// text around it: a newline would break a question across lines and make "a\nb" look like "a",
+// and a right-to-left override can make "txt.exe" read as "exe.txt". The lists, the labels and
+// the questions show such characters as visible marks; every operation still uses the exact
+// name.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantrel::lists {
+
+// The text with each C0 control character shown as its Control Pictures sign (U+2400 + code, so a
+// newline shows as U+240A), DEL as U+2421, and the C1 controls, the line and paragraph separators
+// and the bidirectional embedding, override and isolate marks as "\u" and four hex digits. Bytes
+// that are not UTF-8 are left as they are, for the front end's own decoding.
+std::string VisibleText(std::string_view text);
+
+}  // namespace vantrel::lists
