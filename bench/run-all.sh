@@ -28,8 +28,8 @@ else
   repaint_mode=
 fi
 
-for program in make_folder list_bench startup_bench vantrel_startup minimal_qt_window label_qt_window \
-               copy_bench repaint_bench; do
+for program in make_folder list_bench startup_bench vantrel_startup same_widgets_qt_window \
+               minimal_qt_window label_qt_window copy_bench repaint_bench; do
   if [ ! -x "$bin/$program" ]; then
     echo "run-all: $bin/$program is missing; build $build with VANTREL_BUILD_BENCHMARKS=ON" >&2
     exit 2
@@ -68,8 +68,8 @@ run "$bin/list_bench" --memory "$work/large" "$huge" "$folders" "$work/start"
 rm -rf "$work/large"
 
 echo "== start-up"
-run "$bin/startup_bench" "$bin/vantrel_startup" "$bin/minimal_qt_window" "$work/start" "$starts" \
-  "$bin/label_qt_window"
+run "$bin/startup_bench" "$bin/vantrel_startup" "$bin/same_widgets_qt_window" "$work/start" \
+  "$starts" "$bin/minimal_qt_window" "$bin/label_qt_window"
 
 echo "== copy: $copy_size against cp + sync, in pairs"
 COPY_BENCH=$bin/copy_bench BENCH_DIR=$work run bench/copy_vs_cp.sh "$copy_size" "$copy_pairs"

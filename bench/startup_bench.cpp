@@ -1,8 +1,9 @@
-// Start-up against the smallest Qt program, in the same run: each is started RUNS times in turn
-// (offscreen, in START's folder), and reports when its first window was painted and its peak
-// memory by then (startup_probe.cpp is linked into all of them). A CONTEXT program, if given, is
-// measured alongside and printed without a target.
-//   startup_bench PROGRAM REFERENCE START [RUNS [CONTEXT]]
+// Start-up against a plain Qt program that shows a window of the same widgets, in the same run:
+// each is started RUNS times in turn (offscreen, in START's folder), and reports when its first
+// window was painted and its peak memory by then (startup_probe.cpp is linked into all of them).
+// EMPTY (an empty window) and ONE_LABEL (a window of one label), if given, are measured alongside
+// and printed without a target, to show what any Qt window costs before its widgets.
+//   startup_bench PROGRAM REFERENCE START [RUNS [EMPTY [ONE_LABEL]]]
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,13 +72,14 @@ std::string Absolute(const char* path) {
 
 int main(int argc, char** argv) {
   using namespace vantrel::bench;
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: startup_bench PROGRAM REFERENCE START [RUNS [CONTEXT]]\n");
+  if (argc < 4 || argc > 7) {
+    std::fprintf(stderr,
+                 "usage: startup_bench PROGRAM REFERENCE START [RUNS [EMPTY [ONE_LABEL]]]\n");
     return 2;
   }
   // The programs are started from START's folder: resolve their paths first.
   std::vector<std::string> programs{Absolute(argv[1]), Absolute(argv[2])};
-  if (argc > 5) programs.push_back(Absolute(argv[5]));
+  for (int context = 5; context < argc; ++context) programs.push_back(Absolute(argv[context]));
   const int runs = argc > 4 ? std::atoi(argv[4]) : 15;
   Require(::chdir(argv[3]) == 0, std::string("cannot enter ") + argv[3]);
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -107,13 +109,14 @@ int main(int argc, char** argv) {
                         .unit = "MB"};
     return std::pair{time, memory};
   };
-  const auto [time, memory] = figures(1, "minimal Qt window");
+  const auto [time, memory] = figures(1, "same widgets in Qt");
   bool met = Report(time);
   met &= Report(memory);
-  if (programs.size() > 2) {
-    const auto [label_time, label_memory] = figures(2, "one-label Qt window");
-    ReportContext(label_time);
-    ReportContext(label_memory);
+  const char* const context_names[] = {"empty Qt window", "one-label Qt window"};
+  for (std::size_t context = 2; context < programs.size(); ++context) {
+    const auto [context_time, context_memory] = figures(context, context_names[context - 2]);
+    ReportContext(context_time);
+    ReportContext(context_memory);
   }
   return met ? 0 : 1;
 }
