@@ -17,7 +17,10 @@ using platform::Event;
 // The path rules and prompts, in both path styles, on list paths set directly.
 class PathsAndPrompts : public ::testing::TestWithParam<platform::PathStyle> {
  protected:
-  void SetUp() override { h.Start(h.temp.str()); }
+  void SetUp() override {
+    h.files.record_only = true;
+    h.Start(h.temp.str());
+  }
   void Place(const std::string& source, const std::string& destination, const std::string& name) {
     h.File1().Force(source);
     h.Dir2().Force(destination);

@@ -45,6 +45,7 @@ std::string ScriptedDialogs::InputBox(const std::string& prompt) {
 std::error_code RecordingFileSystem::CopyFile(const std::string& from, const std::string& to,
                                               platform::FileVersion* copied) {
   copies.emplace_back(from, to);
+  if (record_only) return {};
   return real_->CopyFile(from, to, copied);
 }
 
@@ -59,17 +60,20 @@ std::error_code GatedFileSystem::CopyFile(const std::string& from, const std::st
 
 std::error_code RecordingFileSystem::DeleteFile(const std::string& path) {
   deletes.push_back(path);
+  if (record_only) return {};
   return real_->DeleteFile(path);
 }
 
 std::error_code RecordingFileSystem::DeleteCopiedFile(const std::string& path,
                                                       const platform::FileVersion& copied) {
   deletes.push_back(path);
+  if (record_only) return {};
   return real_->DeleteCopiedFile(path, copied);
 }
 
 std::error_code RecordingFileSystem::MakeFolder(const std::string& path) {
   made_folders.push_back(path);
+  if (record_only) return {};
   return real_->MakeFolder(path);
 }
 

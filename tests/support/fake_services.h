@@ -67,6 +67,10 @@ class RecordingFileSystem : public platform::FileSystem {
   std::set<std::string> existing;
   // Paths to report as missing, such as fixed paths this system really has.
   std::set<std::string> absent;
+  // When set, copies, deletes and new folders are only recorded, and reported as done: for tests
+  // whose paths are of another system, which on this one would name places relative to the
+  // working folder.
+  bool record_only = false;
 
  private:
   std::unique_ptr<platform::FileSystem> real_;
