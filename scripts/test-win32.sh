@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows program with mingw-w64 and runs its tests under Wine: the core tests, the
-# Win32 service contract tests, the registry tests and the window tests. The Wine prefix and its
-# X server are made on first use and stopped at the end.
+# Win32 service contract tests, the registry tests and the window tests; then makes the installer
+# and the portable zip and tries both in a fresh prefix. The Wine prefix and its X server are made
+# on first use and stopped at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,3 +15,6 @@ cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j "$(nproc)"
 echo "== mingw: tests under Wine"
 ctest --preset mingw -j "$(nproc)"
+echo "== mingw: the installer and the portable zip, tried under Wine"
+(cd build/mingw && cpack >/dev/null)
+tests/win32/packages_test.sh build/mingw
