@@ -71,6 +71,24 @@ starts_and_shows_its_window() {
   return 1
 }
 
+echo "== the installer file"
+# The fixed version of its version record, and the program's icon among its resources (an .ico's
+# images go into a program's resources byte for byte).
+record="$(python3 - "$installer" "$repo/resources/vantrel.ico" <<'PY'
+import struct, sys
+exe = open(sys.argv[1], "rb").read()
+at = exe.find(b"\xbd\x04\xef\xfe")  # VS_FIXEDFILEINFO's signature
+ms, ls = struct.unpack_from("<II", exe, at + 8)
+ico = open(sys.argv[2], "rb").read()
+count = struct.unpack_from("<H", ico, 4)[0]
+images = [struct.unpack_from("<II", ico, 6 + 16 * k + 8) for k in range(count)]
+found = sum(ico[offset:offset + size] in exe for size, offset in images)
+print(f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF} {found}/{count}")
+PY
+)"
+check "the installer's version record is $version.0" equals "${record% *}" "$version.0"
+check "the installer carries every image of the program's icon" equals "${record#* }" "${record#*/}/${record#*/}"
+
 echo "== the installer, silently"
 wine "$installer" /S
 wineserver -w
