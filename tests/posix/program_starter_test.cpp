@@ -77,11 +77,41 @@ TEST_F(ProgramStarterTest, StartsTheExactFileWithNoArgumentsAndLeavesNoChild) {
   EXPECT_EQ(ZombieChildren(), 0);
 }
 
-TEST_F(ProgramStarterTest, TheStyleChangesNothing) {
-  const std::string marker = box / "marker";
-  const std::string script = box.Write("calc", MarkerScript(marker), 0755);
-  ASSERT_TRUE(starter->Start(script, WindowStyle::Minimized));
-  EXPECT_TRUE(WaitUntil([&] { return Exists(marker); }));
+// The window style means nothing to an X11 or Wayland program and is not passed on: a program
+// started minimized finds the same arguments, working folder, environment, session and signal
+// state as one started normally, as the script that writes them down shows.
+TEST_F(ProgramStarterTest, AMinimizedProgramStartsJustAsANormalOne) {
+  const std::string report = box / "report";
+  const std::string what_it_finds =
+      "  echo \"arguments $# [$0] [$*]\"\n"
+      "  echo \"folder $(pwd -P)\"\n"
+      "  echo \"umask $(umask)\"\n"
+      "  read -r pid name state parent group session rest < /proc/$$/stat\n"
+      "  [ \"$session\" = \"$$\" ] && echo 'session own' || echo 'session other'\n"
+      "  grep -E '^Sig(Blk|Ign):' /proc/$$/status\n"
+      "  env | LC_ALL=C sort\n";
+  const std::string script = box.Write("report-start",
+                                       "#!/bin/sh\n{\n" + what_it_finds + "} > '" + report +
+                                           ".part' && mv '" + report + ".part' '" + report + "'\n",
+                                       0755);
+  const auto run = [&](WindowStyle style) {
+    ::unlink(report.c_str());
+    if (!starter->Start(script, style)) return std::string("not started");
+    if (!WaitUntil([&] { return Exists(report); })) return std::string("no report");
+    return ReadFile(report);
+  };
+  const std::string normal = run(WindowStyle::Normal);
+  const std::string minimized = run(WindowStyle::Minimized);
+  EXPECT_EQ(minimized, normal);
+
+  char here[4096] = {};
+  ASSERT_NE(::getcwd(here, sizeof here), nullptr);
+  EXPECT_EQ(normal.rfind("arguments 0 [" + script + "] []\nfolder " + std::string(here) + "\n", 0),
+            0u)
+      << normal;
+  EXPECT_NE(normal.find("\nsession own\n"), std::string::npos) << normal;
+  EXPECT_NE(normal.find("\nSigBlk:\t0000000000000000\n"), std::string::npos) << normal;
+  EXPECT_TRUE(HasNoChildren());
 }
 
 TEST_F(ProgramStarterTest, WhatIsNoProgramIsNotStarted) {

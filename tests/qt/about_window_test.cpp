@@ -51,17 +51,29 @@ TEST_F(AboutWindowTest, OpensAtItsPlaceAsAFixedToolWindowWithoutIcon) {
   EXPECT_TRUE(TopLevel("Form2")->isVisible());
 }
 
+// The rule's two lines: grey from (90, 2445) to (5654, 2445) twips, that is row 163 from pixel 6,
+// and 2 pixels of white from (105, 2460) to (5654, 2460), rows 164 and 165 from pixel 7; both
+// end at about pixel 377.
 TEST_F(AboutWindowTest, DrawsTheEtchedRuleAsAGreyLineOverAWhiteOne) {
   QWidget* about = OpenAbout();
   ASSERT_NE(about, nullptr);
   const QImage image = about->grab().toImage();
-  // The grey line on row 163 (2445 twips), the 2-pixel white one on rows 164 and 165.
-  for (const int x : {10, 200, 370}) {
-    EXPECT_EQ(image.pixelColor(x, 163), QColor(128, 128, 128)) << x;
-    EXPECT_EQ(image.pixelColor(x, 164), QColor(Qt::white)) << x;
-    EXPECT_EQ(image.pixelColor(x, 165), QColor(Qt::white)) << x;
-    EXPECT_NE(image.pixelColor(x, 166), QColor(Qt::white)) << x;
-    EXPECT_NE(image.pixelColor(x, 162), QColor(128, 128, 128)) << x;
+  const QColor grey(128, 128, 128), white(Qt::white);
+  for (int x = 6; x <= 376; ++x) {
+    EXPECT_EQ(image.pixelColor(x, 163), grey) << x;
+    EXPECT_NE(image.pixelColor(x, 162), grey) << x;
+  }
+  for (int x = 7; x <= 376; ++x) {
+    EXPECT_EQ(image.pixelColor(x, 164), white) << x;
+    EXPECT_EQ(image.pixelColor(x, 165), white) << x;
+    EXPECT_NE(image.pixelColor(x, 166), white) << x;
+  }
+  // Nothing of either line before its start or past its end.
+  EXPECT_NE(image.pixelColor(5, 163), grey);
+  for (const int y : {164, 165}) EXPECT_NE(image.pixelColor(6, y), white) << y;
+  for (const int y : {163, 164, 165}) {
+    EXPECT_NE(image.pixelColor(379, y), grey) << y;
+    EXPECT_NE(image.pixelColor(379, y), white) << y;
   }
 }
 

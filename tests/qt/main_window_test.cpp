@@ -1,5 +1,6 @@
-// The main window as built from its description: caption, captions, geometry, looks, tab order,
-// menus, keys that must press nothing, and a resize that moves nothing.
+// The main window as built from its description: caption, captions, looks, tab order, menus,
+// keys that must press nothing, and a resize that moves nothing (where each control sits is in
+// layout_test).
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -39,26 +40,6 @@ TEST_F(MainWindowTest, StartsWithItsCaptionLabelsAndLoadEvent) {
   EXPECT_EQ(window_->FindFolderList("Dir1").Path(), working);
   EXPECT_EQ(window_->FindFileList("File1").Path(), working);
   EXPECT_EQ(sink_.Count("Dir1", Event::Change) + sink_.Count("Drive1", Event::Change), 0);
-}
-
-TEST_F(MainWindowTest, PlacesEveryControlAtItsPixelGeometryIn96Dpi) {
-  const std::map<std::string, std::pair<QRect, std::string>> expected{
-      {"Frame1", {{0, 8, 217, 433}, ""}},        {"Frame3", {{232, 304, 281, 145}, ""}},
-      {"Drive2", {{8, 16, 145, 21}, "Frame2"}},  {"Dir1", {{8, 40, 193, 141}, "Frame1"}},
-      {"File1", {{8, 208, 193, 149}, "Frame1"}}, {"Label1", {{8, 368, 193, 33}, "Frame1"}},
-      {"Label5", {{8, 112, 161, 25}, "Frame3"}}, {"File3", {{240, 320, 161, 84}, ""}},
-      {"Command8", {{224, 163, 81, 25}, ""}},    {"Command6", {{424, 320, 81, 33}, ""}},
-      {"Command5", {{424, 408, 81, 33}, ""}},
-  };
-  QWidget* client = static_cast<QMainWindow*>(top_)->centralWidget();
-  EXPECT_EQ(client->size(), QSize(522, 453));
-  for (const auto& [name, where] : expected) {
-    QWidget* widget = Widget(name.c_str());
-    ASSERT_NE(widget, nullptr) << name;
-    EXPECT_EQ(widget->geometry(), where.first) << name;
-    QWidget* container = where.second.empty() ? client : Widget(where.second.c_str());
-    EXPECT_EQ(widget->parentWidget(), container) << name;
-  }
 }
 
 TEST_F(MainWindowTest, DrawsTheRunPaneControlsAboveTheirFrame) {

@@ -47,6 +47,34 @@ TEST_F(AboutWindow, OpensWithItsTextsAtItsPlaceOutOfTheTaskbar) {
   EXPECT_EQ(::GetFocus(), In("cmdOK"));
 }
 
+// The rule's two lines, painted by the dialog: grey from (90, 2445) to (5654, 2445) twips, that
+// is row 163 from pixel 6, and 2 pixels of white from (105, 2460) to (5654, 2460), rows 164 and
+// 165 from pixel 7; both end at about pixel 377.
+TEST_F(AboutWindow, PaintsTheEtchedRuleAsAGreyLineOverAWhiteOne) {
+  ChooseAbout();
+  ASSERT_NE(Dialog(), nullptr);
+  ::RedrawWindow(Dialog(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  const HDC dc = ::GetDC(Dialog());
+  const COLORREF grey = RGB(128, 128, 128), white = RGB(255, 255, 255);
+  for (int x = 6; x <= 376; ++x) {
+    EXPECT_EQ(::GetPixel(dc, x, 163), grey) << x;
+    EXPECT_NE(::GetPixel(dc, x, 162), grey) << x;
+  }
+  for (int x = 7; x <= 376; ++x) {
+    EXPECT_EQ(::GetPixel(dc, x, 164), white) << x;
+    EXPECT_EQ(::GetPixel(dc, x, 165), white) << x;
+    EXPECT_NE(::GetPixel(dc, x, 166), white) << x;
+  }
+  // Nothing of either line before its start or past its end.
+  EXPECT_NE(::GetPixel(dc, 5, 163), grey);
+  for (const int y : {164, 165}) EXPECT_NE(::GetPixel(dc, 6, y), white) << y;
+  for (const int y : {163, 164, 165}) {
+    EXPECT_NE(::GetPixel(dc, 379, y), grey) << y;
+    EXPECT_NE(::GetPixel(dc, 379, y), white) << y;
+  }
+  ::ReleaseDC(Dialog(), dc);
+}
+
 TEST_F(AboutWindow, TabGoesFromOkToThePictureToSystemInfo) {
   ChooseAbout();
   EXPECT_EQ(::GetFocus(), In("cmdOK"));

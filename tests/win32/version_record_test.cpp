@@ -1,6 +1,7 @@
 // The version record that Vantrel.exe carries, as Explorer and the About dialog read it.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "win32_paths.h"
@@ -33,15 +34,23 @@ class VersionRecord : public ::testing::Test {
   std::vector<unsigned char> block;
 };
 
-TEST_F(VersionRecord, CarriesVersionOneAndTheProductTexts) {
+// The numbers are those given to project() in the top-level CMakeLists.txt, handed to this test
+// by CMake itself; the texts show the major number and the minor one in two digits ("1.00").
+TEST_F(VersionRecord, CarriesTheProjectsVersionAndTheProductTexts) {
+  constexpr int kMajor = VANTREL_PROJECT_VERSION_MAJOR;
+  constexpr int kMinor = VANTREL_PROJECT_VERSION_MINOR;
+  constexpr int kPatch = VANTREL_PROJECT_VERSION_PATCH;
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(0, 1));
-  EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-  EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(0, 1));
-  EXPECT_EQ(Text(L"FileVersion"), "1.00");
-  EXPECT_EQ(Text(L"ProductVersion"), "1.00");
+  EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(kMinor, kMajor)));
+  EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(0, kPatch)));
+  EXPECT_EQ(fixed->dwProductVersionMS, static_cast<DWORD>(MAKELONG(kMinor, kMajor)));
+  EXPECT_EQ(fixed->dwProductVersionLS, static_cast<DWORD>(MAKELONG(0, kPatch)));
+  const std::string text =
+      std::to_string(kMajor) + (kMinor < 10 ? ".0" : ".") + std::to_string(kMinor);
+  EXPECT_EQ(Text(L"FileVersion"), text);
+  EXPECT_EQ(Text(L"ProductVersion"), text);
   EXPECT_EQ(Text(L"ProductName"), "Vantrel");
   EXPECT_EQ(Text(L"InternalName"), "Vantrel");
   EXPECT_EQ(Text(L"OriginalFilename"), "Vantrel.exe");
