@@ -40,8 +40,10 @@ int RemoveOne(const char* path, const struct stat*, int type, struct FTW*) {
 
 }  // namespace
 
-Sandbox::Sandbox() {
-  std::string pattern = TemporaryBase() + "/vantrel-posix-XXXXXX";
+Sandbox::Sandbox() : Sandbox(TemporaryBase()) {}
+
+Sandbox::Sandbox(const std::string& base) {
+  std::string pattern = base + "/vantrel-posix-XXXXXX";
   if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   char* real = ::realpath(pattern.c_str(), nullptr);
   path_ = real;

@@ -16,6 +16,8 @@ namespace vantrel::posix_testing {
 class Sandbox {
  public:
   Sandbox();
+  // In `base` rather than in TMPDIR (or /tmp).
+  explicit Sandbox(const std::string& base);
   ~Sandbox();
   Sandbox(const Sandbox&) = delete;
   Sandbox& operator=(const Sandbox&) = delete;

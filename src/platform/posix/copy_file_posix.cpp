@@ -109,29 +109,48 @@ std::error_code CreateTemporary(int folder_fd, const std::string& name, std::str
 
 // Starts writing each finished chunk to disk while the next one is copied, and waits for the one
 // before it, so the final fsync finds little left to do and the copy never piles up dirty memory
-// (which would make the system throttle every writer, this one included).
+// (which would make the system throttle every writer, this one included). A flush that fails
+// fails the copy: a wait that meets a write error takes that error for this descriptor, and the
+// final fsync would then report success for data that never reached the disk.
 class WriteBehind {
  public:
   explicit WriteBehind(int fd) : fd_(fd) {}
   // `reached`: the end of what has been written so far.
-  void Advance(std::uint64_t reached) {
+  std::error_code Advance(std::uint64_t reached) {
     while (reached >= started_ + kWriteBehindChunk) {
-      ::sync_file_range(fd_, static_cast<off64_t>(started_), kWriteBehindChunk,
-                        SYNC_FILE_RANGE_WRITE);
+      if (auto error = Flush(started_, SYNC_FILE_RANGE_WRITE)) return error;
       if (started_ >= kWriteBehindChunk) {
-        ::sync_file_range(
-            fd_, static_cast<off64_t>(started_ - kWriteBehindChunk), kWriteBehindChunk,
-            SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+        if (auto error = Flush(started_ - kWriteBehindChunk, SYNC_FILE_RANGE_WAIT_BEFORE |
+                                                                 SYNC_FILE_RANGE_WRITE |
+                                                                 SYNC_FILE_RANGE_WAIT_AFTER)) {
+          return error;
+        }
       }
       started_ += kWriteBehindChunk;
     }
+    return {};
   }
   // Nothing is written in a hole: the next chunk starts where the data does again.
   void SkipTo(std::uint64_t offset) { started_ = std::max(started_, offset); }
 
  private:
+  // A file that cannot be flushed this way (EINVAL, ENOSYS, ESPIPE, EOPNOTSUPP) is left to the
+  // final fsync.
+  std::error_code Flush(std::uint64_t from, unsigned int flags) {
+    if (!available_) return {};
+    if (::sync_file_range(fd_, static_cast<off64_t>(from), kWriteBehindChunk, flags) == 0) {
+      return {};
+    }
+    if (errno == EINVAL || errno == ENOSYS || errno == ESPIPE || errno == EOPNOTSUPP) {
+      available_ = false;
+      return {};
+    }
+    return LastError();
+  }
+
   int fd_;
   std::uint64_t started_ = 0;
+  bool available_ = true;
 };
 
 bool KernelCopyUnsupported(int error) {
@@ -165,7 +184,7 @@ class RangeCopier {
       }
       if (moved == 0) break;
       reached += static_cast<std::uint64_t>(moved);
-      write_behind_.Advance(reached);
+      if (auto error = write_behind_.Advance(reached)) return error;
     }
     return {};
   }
@@ -334,11 +353,18 @@ std::error_code CopyThroughUnnamedFile(int source_fd, const struct stat& source,
   return {};
 }
 
-// A folder that cannot be flushed on this file system (EINVAL) holds the rename all the same.
-// A folder opened for search only (EBADF) cannot be flushed either.
-std::error_code FlushFolder(int folder_fd) {
-  if (::fsync(folder_fd) == 0 || errno == EINVAL || errno == EBADF) return {};
-  return LastError();
+// A folder that cannot be flushed on this file system (EINVAL) holds the rename all the same. A
+// folder opened for search only (EBADF: one the user may write to but not list) cannot be
+// flushed by itself: the whole file system is, through the new file, so that a move never
+// deletes its source while the new name may still be lost to a power cut.
+std::error_code FlushFolder(int folder_fd, const std::string& name) {
+  if (::fsync(folder_fd) == 0 || errno == EINVAL) return {};
+  if (errno != EBADF) return LastError();
+  constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  UniqueFd file(::openat(folder_fd, name.c_str(), O_RDONLY | kFlags));
+  if (!file.valid()) file.Reset(::openat(folder_fd, name.c_str(), O_WRONLY | kFlags));
+  if (!file.valid() || ::syncfs(file.get()) != 0) return LastError();
+  return {};
 }
 
 // Opened for reading so it can be flushed; a folder the user may write to but not list is
@@ -373,7 +399,7 @@ std::error_code CopyFileSafely(const std::string& from, const std::string& to, F
   if (error) return error;
   // After the rename the new file is in place; a failed flush still reports failure, so a move
   // keeps its source.
-  if (auto flush_error = FlushFolder(folder_fd.get())) return flush_error;
+  if (auto flush_error = FlushFolder(folder_fd.get(), parts.name)) return flush_error;
   if (copied != nullptr) *copied = VersionOf(source);
   return {};
 }
