@@ -16,7 +16,7 @@ import sys
 
 BEGIN = "<!-- safety-table: made by scripts/safety-table.py -->"
 END = "<!-- /safety-table -->"
-FINDINGS = ("files_lost", "files_damaged", "strays", "misreported", "swallowed")
+FINDINGS = ("files_lost", "files_damaged", "strays", "misreported", "swallowed", "handles_leaked")
 
 
 def read_sweeps(folder):

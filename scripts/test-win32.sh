@@ -14,6 +14,11 @@ echo "== mingw: build"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j "$(nproc)"
 echo "== mingw: tests under Wine"
+# The failing-call sweep writes what it tried and found where the test command collects it.
+if [ -n "${VANTREL_SAFETY_SUMMARIES:-}" ]; then
+  export VANTREL_FAULT_SWEEP_SUMMARY_WIN32="$VANTREL_SAFETY_SUMMARIES/win32-fault"
+  mkdir -p "$VANTREL_FAULT_SWEEP_SUMMARY_WIN32"
+fi
 ctest --preset mingw -j "$(nproc)"
 echo "== mingw: the installer and the portable zip, tried under Wine"
 (cd build/mingw && cpack >/dev/null)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/copy_ranges_win32.h"
+#include "platform/win32/file_calls.h"
 #include "platform/win32/file_version_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_api.h"
@@ -37,11 +38,11 @@ std::uint64_t SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
 // Shared for reading only: nobody may write to the source while it is copied.
 std::error_code OpenSource(const std::string& from, UniqueHandle& source,
                            BY_HANDLE_FILE_INFORMATION& info) {
-  source.Reset(::CreateFileW(SystemPath(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  source.Reset(calls::CreateFileW(SystemPath(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!source.valid()) return LastError();
-  if (::GetFileType(source.get()) != FILE_TYPE_DISK) return ErrorOf(ERROR_INVALID_FUNCTION);
-  if (!::GetFileInformationByHandle(source.get(), &info)) return LastError();
+  if (calls::GetFileType(source.get()) != FILE_TYPE_DISK) return ErrorOf(ERROR_INVALID_FUNCTION);
+  if (!calls::GetFileInformationByHandle(source.get(), &info)) return LastError();
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ErrorOf(ERROR_DIRECTORY);
   return {};
 }
@@ -51,9 +52,9 @@ std::error_code OpenSource(const std::string& from, UniqueHandle& source,
 std::error_code InspectDestination(const std::wstring& to, bool follow_link, bool& exists,
                                    BY_HANDLE_FILE_INFORMATION& info) {
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (follow_link ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-  UniqueHandle handle(::CreateFileW(to.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, flags, nullptr));
+  UniqueHandle handle(calls::CreateFileW(to.c_str(), FILE_READ_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, flags, nullptr));
   exists = handle.valid();
   if (!exists) {
     const DWORD error = ::GetLastError();
@@ -61,7 +62,7 @@ std::error_code InspectDestination(const std::wstring& to, bool follow_link, boo
     if (error == ERROR_FILE_NOT_FOUND || (follow_link && error == ERROR_PATH_NOT_FOUND)) return {};
     return ErrorOf(error);
   }
-  if (!::GetFileInformationByHandle(handle.get(), &info)) return LastError();
+  if (!calls::GetFileInformationByHandle(handle.get(), &info)) return LastError();
   return {};
 }
 
@@ -100,8 +101,8 @@ std::wstring TemporaryName(const std::wstring& name) {
 // Marks the file for deletion when its last handle closes, or takes the mark away.
 bool SetDeleteOnClose(HANDLE file, bool doomed) {
   FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(doomed ? TRUE : FALSE)};
-  return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
-                                      sizeof disposition) != 0;
+  return calls::SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                           sizeof disposition) != 0;
 }
 
 // The temporary file, opened for writing and for deletion, and marked for deletion at once.
@@ -111,14 +112,14 @@ std::error_code CreateTemporary(const std::string& folder, const std::string& na
   DWORD error = ERROR_FILE_EXISTS;
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     const std::wstring path = SystemPath(folder + Narrow(TemporaryName(wide_name)));
-    temp.Reset(::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_HIDDEN, nullptr));
+    temp.Reset(calls::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (temp.valid()) {
       if (SetDeleteOnClose(temp.get(), true)) return {};
       // A file system that cannot delete files: nothing could be cleaned up after a failure.
       error = ::GetLastError();
       temp.Reset();
-      ::DeleteFileW(path.c_str());
+      calls::DeleteFileW(path.c_str());
       return ErrorOf(error);
     }
     error = ::GetLastError();
@@ -131,7 +132,8 @@ std::error_code CreateTemporary(const std::string& folder, const std::string& na
 // when either file system cannot take part, and the copy writes every byte.
 std::optional<std::vector<ByteRange>> SparseRanges(HANDLE source, std::uint64_t size, HANDLE temp) {
   DWORD flags = 0;
-  if (!::GetVolumeInformationByHandleW(temp, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+  if (!calls::GetVolumeInformationByHandleW(temp, nullptr, 0, nullptr, nullptr, &flags, nullptr,
+                                            0) ||
       !(flags & FILE_SUPPORTS_SPARSE_FILES)) {
     return std::nullopt;
   }
@@ -158,17 +160,18 @@ std::error_code CopyContents(HANDLE source, const BY_HANDLE_FILE_INFORMATION& in
 // replace the destination. A flush error fails the copy.
 std::error_code FillTemporary(HANDLE source, const BY_HANDLE_FILE_INFORMATION& info, HANDLE temp) {
   if (auto error = CopyContents(source, info, temp)) return error;
-  if (!::SetFileTime(temp, &info.ftCreationTime, &info.ftLastAccessTime, &info.ftLastWriteTime)) {
+  if (!calls::SetFileTime(temp, &info.ftCreationTime, &info.ftLastAccessTime,
+                          &info.ftLastWriteTime)) {
     return LastError();
   }
-  if (!::FlushFileBuffers(temp)) return LastError();
+  if (!calls::FlushFileBuffers(temp)) return LastError();
   return {};
 }
 
 bool SetAttributes(HANDLE file, DWORD attributes) {
   FILE_BASIC_INFO basic{};  // times of zero stay as they are
   basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
-  return ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
+  return calls::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
 }
 
 // Renames the open file, replacing what is at the new name in one step.
@@ -180,8 +183,8 @@ bool RenameOver(HANDLE file, const std::wstring& to) {
   rename->RootDirectory = nullptr;
   rename->FileNameLength = static_cast<DWORD>(name_bytes);
   std::memcpy(rename->FileName, to.data(), name_bytes);
-  return ::SetFileInformationByHandle(file, FileRenameInfo, rename,
-                                      static_cast<DWORD>(buffer.size())) != 0;
+  return calls::SetFileInformationByHandle(file, FileRenameInfo, rename,
+                                           static_cast<DWORD>(buffer.size())) != 0;
 }
 
 // The temporary file takes the destination's name through its own handle, unmarked just before;
@@ -196,7 +199,7 @@ std::error_code ReplaceDestination(UniqueHandle& temp, const std::wstring& to, D
   }
   // The data reached the disk before the rename; this flush makes the new name lasting too. The
   // copy has taken the destination's place by now, whatever it answers.
-  ::FlushFileBuffers(temp.get());
+  calls::FlushFileBuffers(temp.get());
   temp.Reset();
   return {};
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/file_calls.h"
 #include "platform/win32/win32_text.h"
 
 namespace vantrel::platform::win32 {
@@ -15,7 +16,7 @@ constexpr std::size_t kRangesPerQuery = 256;
 bool Seek(HANDLE file, std::uint64_t offset) {
   LARGE_INTEGER at{};
   at.QuadPart = static_cast<LONGLONG>(offset);
-  return ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != 0;
+  return calls::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != 0;
 }
 
 }  // namespace
@@ -26,11 +27,12 @@ std::error_code CopyBytes(HANDLE in, HANDLE out, std::uint64_t length, std::vect
   while (length > 0) {
     const auto want = static_cast<DWORD>(std::min<std::uint64_t>(length, buffer.size()));
     DWORD got = 0;
-    if (!::ReadFile(in, buffer.data(), want, &got, nullptr)) return LastError();
+    if (!calls::ReadFile(in, buffer.data(), want, &got, nullptr)) return LastError();
     if (got == 0) return {};
     for (DWORD done = 0; done < got;) {
       DWORD put = 0;
-      if (!::WriteFile(out, buffer.data() + done, got - done, &put, nullptr)) return LastError();
+      if (!calls::WriteFile(out, buffer.data() + done, got - done, &put, nullptr))
+        return LastError();
       if (put == 0) return ErrorOf(ERROR_WRITE_FAULT);
       done += put;
     }
@@ -49,9 +51,9 @@ std::optional<std::vector<ByteRange>> AllocatedRanges(HANDLE file, std::uint64_t
   query.Length.QuadPart = static_cast<LONGLONG>(size);
   for (;;) {
     DWORD bytes = 0;
-    const BOOL done =
-        ::DeviceIoControl(file, FSCTL_QUERY_ALLOCATED_RANGES, &query, sizeof query, batch.data(),
-                          static_cast<DWORD>(batch.size() * sizeof batch[0]), &bytes, nullptr);
+    const BOOL done = calls::DeviceIoControl(
+        file, FSCTL_QUERY_ALLOCATED_RANGES, &query, sizeof query, batch.data(),
+        static_cast<DWORD>(batch.size() * sizeof batch[0]), &bytes, nullptr);
     if (!done && ::GetLastError() != ERROR_MORE_DATA) return std::nullopt;
     const std::size_t count = bytes / sizeof batch[0];
     for (std::size_t i = 0; i < count; ++i) {
@@ -69,7 +71,8 @@ std::optional<std::vector<ByteRange>> AllocatedRanges(HANDLE file, std::uint64_t
 
 bool MakeSparse(HANDLE file) {
   DWORD returned = 0;
-  return ::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr) != 0;
+  return calls::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned,
+                                nullptr) != 0;
 }
 
 std::error_code CopyRanges(HANDLE in, HANDLE out, std::span<const ByteRange> ranges,
@@ -83,7 +86,7 @@ std::error_code CopyRanges(HANDLE in, HANDLE out, std::span<const ByteRange> ran
     if (auto error = CopyBytes(in, out, length, buffer, copied)) return error;
     if (copied != length) return ErrorOf(ERROR_READ_FAULT);  // the source ended early
   }
-  if (!Seek(out, size) || !::SetEndOfFile(out)) return LastError();
+  if (!Seek(out, size) || !calls::SetEndOfFile(out)) return LastError();
   return {};
 }
 

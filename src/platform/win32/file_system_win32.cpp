@@ -1,6 +1,7 @@
 // FileSystem on Windows. Paths arrive as UTF-8 and go to the wide functions (see SystemPath).
 #include "platform/native.h"
 #include "platform/win32/copy_file_win32.h"
+#include "platform/win32/file_calls.h"
 #include "platform/win32/file_version_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_api.h"
@@ -13,6 +14,7 @@ namespace {
 using win32::ErrorOf;
 using win32::LastError;
 using win32::SystemPath;
+namespace calls = win32::calls;
 
 // Reported when the name no longer leads to the version that was copied.
 constexpr DWORD kNotTheCopiedFile = ERROR_FILE_INVALID;
@@ -28,11 +30,11 @@ bool NamesAFile(const std::string& path) {
 std::error_code DeleteOneFile(const std::string& path) {
   if (!NamesAFile(path)) return ErrorOf(ERROR_DIRECTORY);
   const std::wstring wide = SystemPath(path);
-  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  const DWORD attributes = calls::GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ErrorOf(ERROR_DIRECTORY);
   if (attributes & FILE_ATTRIBUTE_READONLY) return ErrorOf(ERROR_ACCESS_DENIED);
-  if (!::DeleteFileW(wide.c_str())) return LastError();
+  if (!calls::DeleteFileW(wide.c_str())) return LastError();
   return {};
 }
 
@@ -40,10 +42,10 @@ std::error_code DeleteOneFile(const std::string& path) {
 // reading only, so it cannot change until `held` closes.
 std::error_code VersionAtName(const std::wstring& path, win32::UniqueHandle& held,
                               FileVersion& version) {
-  held.Reset(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  held.Reset(calls::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!held.valid() || !::GetFileInformationByHandle(held.get(), &info)) return LastError();
+  if (!held.valid() || !calls::GetFileInformationByHandle(held.get(), &info)) return LastError();
   version = win32::VersionOf(held.get(), info);
   return {};
 }
@@ -56,11 +58,11 @@ std::error_code VersionAtName(const std::wstring& path, win32::UniqueHandle& hel
 std::error_code DeleteIfCopiedVersion(const std::string& path, const FileVersion& copied) {
   if (!NamesAFile(path)) return ErrorOf(ERROR_DIRECTORY);
   const std::wstring wide = SystemPath(path);
-  win32::UniqueHandle file(::CreateFileW(
+  win32::UniqueHandle file(calls::CreateFileW(
       wide.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
       FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!file.valid() || !::GetFileInformationByHandle(file.get(), &info)) return LastError();
+  if (!file.valid() || !calls::GetFileInformationByHandle(file.get(), &info)) return LastError();
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ErrorOf(ERROR_DIRECTORY);
   if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return ErrorOf(ERROR_ACCESS_DENIED);
   FileVersion found = win32::VersionOf(file.get(), info);
@@ -70,8 +72,8 @@ std::error_code DeleteIfCopiedVersion(const std::string& path, const FileVersion
   }
   if (found != copied) return ErrorOf(kNotTheCopiedFile);
   FILE_DISPOSITION_INFO disposition{TRUE};
-  if (!::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
-                                    sizeof disposition)) {
+  if (!calls::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
+                                         sizeof disposition)) {
     return LastError();
   }
   return {};
@@ -82,18 +84,18 @@ std::error_code DeleteIfCopiedVersion(const std::string& path, const FileVersion
 std::error_code MakeOneFolder(const std::string& path) {
   const std::wstring typed = win32::Widen(path);
   if (win32::HasComponentEndingInDotOrSpace(typed)) return ErrorOf(ERROR_INVALID_NAME);
-  if (!::CreateDirectoryW(SystemPath(path).c_str(), nullptr)) return LastError();
+  if (!calls::CreateDirectoryW(SystemPath(path).c_str(), nullptr)) return LastError();
   return {};
 }
 
 // The length of a disk file (through a link); nullopt for folders, devices and missing files.
 std::optional<std::uint64_t> LengthOf(const std::string& path) {
-  win32::UniqueHandle file(::CreateFileW(SystemPath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file.valid() || ::GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
+  win32::UniqueHandle file(calls::CreateFileW(
+      SystemPath(path).c_str(), FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file.valid() || calls::GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
   LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size)) return std::nullopt;
+  if (!calls::GetFileSizeEx(file.get(), &size)) return std::nullopt;
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
@@ -103,9 +105,9 @@ std::string FoundName(const std::string& path) {
   if (path.find_first_of("*?") != std::string::npos) return {};
   if (win32::SplitLastComponent(path).name.empty()) return {};
   WIN32_FIND_DATAW found{};
-  const HANDLE search = ::FindFirstFileW(SystemPath(path).c_str(), &found);
+  const HANDLE search = calls::FindFirstFileW(SystemPath(path).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return {};
-  ::FindClose(search);
+  calls::FindClose(search);
   constexpr DWORD kNotNormal =
       FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   if (found.dwFileAttributes & kNotNormal) return {};

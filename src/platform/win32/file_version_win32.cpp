@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/win32/file_calls.h"
+
 namespace vantrel::platform::win32 {
 namespace {
 
@@ -17,7 +19,7 @@ bool HasFileId(const FILE_ID_INFO& id) {
 FileVersion VersionOf(HANDLE file, const BY_HANDLE_FILE_INFORMATION& info) {
   FileVersion version;
   FILE_ID_INFO id{};
-  if (::GetFileInformationByHandleEx(file, FileIdInfo, &id, sizeof id) && HasFileId(id)) {
+  if (calls::GetFileInformationByHandleEx(file, FileIdInfo, &id, sizeof id) && HasFileId(id)) {
     version.volume = id.VolumeSerialNumber;
     static_assert(sizeof version.id == sizeof id.FileId);
     std::memcpy(version.id, &id.FileId, sizeof version.id);

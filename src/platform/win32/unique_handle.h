@@ -1,6 +1,7 @@
 // Owns a kernel handle and closes it once.
 #pragma once
 
+#include "platform/win32/file_calls.h"
 #include "platform/win32/win32_api.h"
 
 namespace vantrel::platform::win32 {
@@ -26,12 +27,12 @@ class UniqueHandle {
     return handle;
   }
   void Reset(HANDLE handle = nullptr) {
-    if (valid()) ::CloseHandle(handle_);
+    if (valid()) calls::CloseHandle(handle_);
     handle_ = handle;
   }
   // Closes now and says whether the close succeeded (it can report a failed write).
   bool Close() {
-    const bool ok = !valid() || ::CloseHandle(handle_) != 0;
+    const bool ok = !valid() || calls::CloseHandle(handle_) != 0;
     handle_ = nullptr;
     return ok;
   }
