@@ -144,7 +144,11 @@ TEST_F(AboutWindowTest, TheProgramRunsUntilItsLastWindowIsClosed) {
     about_open_alone = about->isVisible() && last_closed.count() == 0;
     about->close();
   });
-  QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+  // The watchdog goes with the test: left armed, it would end a later test's wait at once.
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+  watchdog.start(5000);
   EXPECT_EQ(QApplication::exec(), 0);
   EXPECT_TRUE(about_open_alone);
   EXPECT_EQ(last_closed.count(), 1);
