@@ -20,6 +20,7 @@ fail() { echo "packaging: $*" >&2; exit 1; }
 [ -f "$stage/usr/lib/vantrel/grab.ico" ] || fail "grab.ico is not beside the program"
 [ -f "$stage/usr/share/applications/$id.desktop" ] || fail "desktop entry missing"
 [ -f "$stage/usr/share/metainfo/$id.metainfo.xml" ] || fail "metainfo missing"
+[ -f "$stage/usr/share/doc/vantrel/copyright" ] || fail "the licence (doc/vantrel/copyright) missing"
 [ -f "$stage/usr/share/icons/hicolor/scalable/apps/$id.svg" ] || fail "scalable icon missing"
 for size in 16 22 24 32 48 64 128 256; do
   [ -f "$stage/usr/share/icons/hicolor/${size}x${size}/apps/$id.png" ] || fail "${size}px icon missing"
@@ -31,6 +32,7 @@ deb="$build/vantrel_1.0.0_amd64.deb"
 [ -f "$deb" ] || fail "no $deb"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "$depends" | grep -q libqt6widgets6 || fail "Depends lacks Qt: $depends"
+[ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "Recommends lacks qt6-wayland"
 contents=$(dpkg-deb -c "$deb")
 grep -q "./usr/lib/vantrel/grab.ico" <<<"$contents" || fail ".deb lacks grab.ico"
 grep -q "./usr/share/applications/$id.desktop" <<<"$contents" || fail ".deb lacks the desktop entry"
