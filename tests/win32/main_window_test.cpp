@@ -4,6 +4,9 @@
 
 #include <commctrl.h>
 
+#include <filesystem>
+#include <tuple>
+
 #include "platform/win32/win32_text.h"
 
 namespace vantrel::testing {
@@ -151,6 +154,52 @@ TEST_F(MainWindow, PickingADriveMovesOnlyThatPane) {
   ::SendMessageW(Form2().hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(drive1), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(drive1));
   EXPECT_EQ(Form2().FindFolderList("Dir1").Path(), source);
+}
+
+TEST_F(MainWindow, ADriveWhoseFolderWasRemovedOpensTheNearestFolderStillThere) {
+  const HWND drive1 = Control("Drive1");
+  const auto drives = windows().front_end().drives.Drives();
+  int z = -1;
+  int c = -1;
+  for (std::size_t i = 0; i < drives.size(); ++i) {
+    if (drives[i].root == "Z:\\") z = static_cast<int>(i);
+    if (drives[i].root == "C:\\") c = static_cast<int>(i);
+  }
+  ASSERT_GE(z, 0) << "Wine maps Z: to the Unix root";
+  ASSERT_GE(c, 0);
+  const auto pick = [&](int index) {
+    ::SendMessageW(drive1, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(Form2().hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(drive1), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(drive1));
+  };
+  const std::string gone = temp.Folder("source\\gone");
+  const std::string inner = temp.Folder("source\\gone\\inner");
+  Form2().FindFolderList("Dir1").SetPath(inner);  // C:'s folder is now the inner one
+  pick(z);
+  EXPECT_EQ(Form2().FindFolderList("Dir1").Path(), "Z:\\");
+  std::filesystem::remove_all(gone);
+  pick(c);
+  EXPECT_EQ(Form2().FindFolderList("Dir1").Path(), source);
+  EXPECT_EQ(Caption("Label4"), "Folder Name: " + source);
+}
+
+TEST_F(MainWindow, RunPaneStartsNothingOnARightOrMiddleDoubleClick) {
+  const HWND file3 = Control("File3");
+  ASSERT_EQ(ListCount(file3), 1);
+  const LPARAM at = At(ItemCentre(file3, 0));
+  for (const auto& [down, dbl, up, key] :
+       {std::tuple{WM_RBUTTONDOWN, WM_RBUTTONDBLCLK, WM_RBUTTONUP, MK_RBUTTON},
+        std::tuple{WM_MBUTTONDOWN, WM_MBUTTONDBLCLK, WM_MBUTTONUP, MK_MBUTTON}}) {
+    ::SendMessageW(file3, down, key, at);
+    ::SendMessageW(file3, up, 0, at);
+    ::SendMessageW(file3, dbl, key, at);
+    ::SendMessageW(file3, up, 0, at);
+    Pump();
+  }
+  EXPECT_TRUE(programs.started.empty());
+  DoubleClickItem(file3, 0);
+  Pump();
+  EXPECT_EQ(programs.started.size(), 1u);
 }
 
 TEST_F(MainWindow, DroppingDownADriveListReadsTheDrivesAgain) {
