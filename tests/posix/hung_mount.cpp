@@ -1,9 +1,7 @@
 #include "hung_mount.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +13,8 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+
+#include "fuse_support.h"
 
 namespace vantrel::posix_testing {
 namespace {
@@ -44,34 +44,6 @@ std::string ReadText(const std::string& path) {
 void CloseFd(int& fd) {
   if (fd >= 0) ::close(fd);
   fd = -1;
-}
-
-// umount -l; fusermount3 -z for a mount made without root.
-void DetachMount(const std::string& mount_point) {
-  if (::umount2(mount_point.c_str(), MNT_DETACH) == 0) return;
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::execlp("fusermount3", "fusermount3", "-u", "-z", mount_point.c_str(),
-             static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  if (child > 0) ::waitpid(child, nullptr, 0);
-}
-
-// Reads one line from the server within the deadline.
-std::string ReadLine(int fd, milliseconds deadline) {
-  std::string line;
-  const auto end = Clock::now() + deadline;
-  while (line.empty() || line.back() != '\n') {
-    const auto left = std::chrono::duration_cast<milliseconds>(end - Clock::now());
-    pollfd ready{fd, POLLIN, 0};
-    if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) return {};
-    char c = 0;
-    if (::read(fd, &c, 1) != 1) return {};
-    line.push_back(c);
-  }
-  line.pop_back();
-  return line;
 }
 
 }  // namespace
@@ -176,7 +148,7 @@ bool HungMount::Command(const char* command, const char* confirmation) {
   if (::write(commands_, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
     return false;
   }
-  return ReadLine(confirmations_, kConfirmationWait) == confirmation;
+  return ReadLineWithin(confirmations_, kConfirmationWait) == confirmation;
 }
 
 void HungMount::Remove() {
@@ -196,21 +168,8 @@ void HungMount::Remove() {
   log_.clear();
 }
 
-// The kernel's table says so without asking the mounted file system.
 bool HungMount::IsListed() const {
-  std::istringstream table(ReadText("/proc/self/mountinfo"));
-  for (std::string line; std::getline(table, line);) {
-    // id parent major:minor root mount-point options [optional...] - type source super-options
-    std::istringstream fields(line);
-    std::string field[5];
-    for (std::string& one : field) fields >> one;
-    const std::size_t separator = line.find(" - ");
-    if (field[4] == mount_point_ && separator != std::string::npos &&
-        line.compare(separator + 3, 13, "fuse.hung_fs ") == 0) {
-      return true;
-    }
-  }
-  return false;
+  return IsMountListed(mount_point_, "fuse.hung_fs");
 }
 
 void HungMountTest::SetUp() {

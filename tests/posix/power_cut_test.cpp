@@ -15,9 +15,7 @@
 // (tab-separated, with a header), replacing an older line of the same sweep.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,6 +36,7 @@
 #include <thread>
 #include <vector>
 
+#include "fuse_support.h"
 #include "platform/native.h"
 #include "sandbox.h"
 
@@ -56,34 +55,8 @@ constexpr const char* kMaxWrite = "16384";
 
 // ---- The server on a mount point.
 
-std::string ReadLine(int fd, milliseconds deadline) {
-  std::string line;
-  const auto end = Clock::now() + deadline;
-  while (line.empty() || line.back() != '\n') {
-    const auto left = std::chrono::duration_cast<milliseconds>(end - Clock::now());
-    pollfd ready{fd, POLLIN, 0};
-    if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) return {};
-    char c = 0;
-    if (::read(fd, &c, 1) != 1) return {};
-    line.push_back(c);
-  }
-  line.pop_back();
-  return line;
-}
-
 bool IsListed(const std::string& mount_point) {
-  std::istringstream table(ReadFile("/proc/self/mountinfo"));
-  for (std::string line; std::getline(table, line);) {
-    std::istringstream fields(line);
-    std::string field[5];
-    for (std::string& one : field) fields >> one;
-    const std::size_t separator = line.find(" - ");
-    if (field[4] == mount_point && separator != std::string::npos &&
-        line.compare(separator + 3, 17, "fuse.powercut_fs ") == 0) {
-      return true;
-    }
-  }
-  return false;
+  return IsMountListed(mount_point, "fuse.powercut_fs");
 }
 
 class PowerCutMount {
@@ -135,7 +108,7 @@ class PowerCutMount {
         ::write(commands_, sent.data(), sent.size()) != static_cast<ssize_t>(sent.size())) {
       return {};
     }
-    return ReadLine(replies_, kReplyWait);
+    return ReadLineWithin(replies_, kReplyWait);
   }
 
   // Closing its input makes the server detach the mount and end; one that does not is killed.
@@ -150,7 +123,7 @@ class PowerCutMount {
       }
       server_ = -1;
     }
-    if (IsListed(mount_point_)) ::umount2(mount_point_.c_str(), MNT_DETACH);
+    if (IsListed(mount_point_)) DetachMount(mount_point_);
     if (replies_ >= 0) ::close(replies_);
     replies_ = -1;
   }
