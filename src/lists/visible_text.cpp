@@ -24,6 +24,8 @@ std::size_t HiddenLength(std::string_view text, std::size_t at, char32_t& code) 
   return 0;
 }
 
+constexpr char kHex[] = "0123456789ABCDEF";
+
 bool ShowsAsItself(std::uint8_t byte) {
   return byte >= 0x20 && byte != 0x7F && byte != 0xC2 && byte != 0xE2;
 }
@@ -40,13 +42,16 @@ std::string VisibleText(std::string_view text) {
   for (std::size_t at = first; at < text.size();) {
     const auto byte = static_cast<std::uint8_t>(text[at]);
     char32_t code = 0;
-    if (byte < 0x20 || byte == 0x7F) {
-      // U+2400..U+241F and U+2421 in UTF-8: E2 90 80+code, E2 90 A1.
-      shown += "\xE2\x90";
-      shown += static_cast<char>(byte == 0x7F ? 0xA1 : 0x80 + byte);
+    if (byte == '\n' || byte == '\r' || byte == '\t') {
+      shown += '\\';
+      shown += byte == '\n' ? 'n' : byte == '\r' ? 'r' : 't';
+      ++at;
+    } else if (byte < 0x20 || byte == 0x7F) {
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 0xF];
       ++at;
     } else if (const std::size_t length = HiddenLength(text, at, code); length > 0) {
-      static constexpr char kHex[] = "0123456789ABCDEF";
       shown += "\\u";
       for (int shift = 12; shift >= 0; shift -= 4) shown += kHex[(code >> shift) & 0xF];
       at += length;

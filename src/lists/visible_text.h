@@ -10,10 +10,11 @@
 
 namespace vantrel::lists {
 
-// The text with each C0 control character shown as its Control Pictures sign (U+2400 + code, so a
-// newline shows as U+240A), DEL as U+2421, and the C1 controls, the line and paragraph separators
-// and the bidirectional embedding, override and isolate marks as "\u" and four hex digits. Bytes
-// that are not UTF-8 are left as they are, for the front end's own decoding.
+// The text with each such character written out in ASCII, which every font can draw: newline,
+// carriage return and tab as "\n", "\r" and "\t", the other C0 controls and DEL as "\x" and two
+// hex digits, and the C1 controls, the line and paragraph separators and the bidirectional
+// embedding, override and isolate marks as "\u" and four hex digits. Bytes that are not UTF-8
+// are left as they are, for the front end's own decoding.
 std::string VisibleText(std::string_view text);
 
 }  // namespace vantrel::lists

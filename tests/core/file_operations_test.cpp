@@ -175,7 +175,7 @@ TEST_F(FileOperations, ControlCharactersShowAsMarksWhileEveryOperationUsesTheExa
 #endif
   // "two\nlines.txt" and "two" must not look alike, and no question may break across lines.
   const std::string name = "two\nlines\t.txt";
-  const std::string shown = "two\u240Alines\u2409.txt";
+  const std::string shown = R"(two\nlines\t.txt)";
   const std::string odd_folder = h.temp.Folder("destination/new\rfolder");
   h.temp.Write("source/" + name, "exact");
   h.temp.Write("destination/new\rfolder/" + name, "old");
@@ -183,7 +183,7 @@ TEST_F(FileOperations, ControlCharactersShowAsMarksWhileEveryOperationUsesTheExa
   h.File1().ClickItem(name);
   h.Dir2().SetPath(odd_folder);
   EXPECT_EQ(h.Caption("Label1"), "Filename:" + shown);
-  EXPECT_EQ(h.Caption("Label6"), "Folder Name: " + destination + "/new\u240Dfolder");
+  EXPECT_EQ(h.Caption("Label6"), "Folder Name: " + destination + R"(/new\rfolder)");
 
   h.dialogs.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
   h.form2().Click("Command8");
@@ -201,7 +201,7 @@ TEST_F(FileOperations, ControlCharactersShowAsMarksWhileEveryOperationUsesTheExa
   EXPECT_EQ(ReadAll(In(source, "two")), "kept");
 
   ASSERT_EQ(h.dialogs.messages.size(), 3u);
-  const std::string to = destination + "/new\u240Dfolder/" + shown;
+  const std::string to = destination + R"(/new\rfolder/)" + shown;
   EXPECT_EQ(h.dialogs.messages[0].prompt,
             "Are you sure copying from " + source + "/" + shown + " to " + to);
   EXPECT_EQ(h.dialogs.messages[1].prompt,
