@@ -25,6 +25,8 @@ class AboutWindowTest : public ProgramTest {
     EXPECT_NE(about, nullptr);
     if (about != nullptr) {
       EXPECT_TRUE(QTest::qWaitForWindowExposed(about));
+      // A compositor activates a new window a moment after it shows it.
+      EXPECT_TRUE(WaitActive(about));
     }
     return about;
   }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDrag>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTest>
@@ -60,9 +61,9 @@ ProgramTest::~ProgramTest() {
 
 void ProgramTest::Start() {
   windows = std::make_unique<platform::qt::QtWindowSystem>(Options());
-  services = std::make_unique<app::Services>(app::Services{*windows, HandlerFiles(), dialogs,
-                                                           programs, clipboard, registry, program,
-                                                           platform::kNativePaths});
+  services = std::make_unique<app::Services>(
+      app::Services{*windows, HandlerFiles(), HandlerDialogs(), programs, clipboard, registry,
+                    program, platform::kNativePaths});
   app = std::make_unique<app::Application>(*services);
   app->Start();
   QWidget* main_window = TopLevel("Form2");
@@ -77,10 +78,23 @@ void MainWindowTest::SetUp() {
   top_ = TopLevel("Form2");
   ASSERT_NE(top_, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(top_));
+  // A compositor activates a new window a moment after it shows it; the keys go nowhere before.
+  ASSERT_TRUE(WaitActive(top_));
 }
 
 QWidget* MainWindowTest::Widget(const char* name) {
   return Child<QWidget>(top_, name);
+}
+
+bool WaitActive(QWidget* window) {
+  // The window counts as active once the window system says so, but the keys reach it only
+  // once it has the keyboard focus, which a compositor may give a moment later.
+  return QTest::qWaitFor(
+      [window] {
+        return QApplication::activeWindow() == window &&
+               QGuiApplication::focusWindow() == window->windowHandle();
+      },
+      5000);
 }
 
 QWidget* TopLevel(const char* name) {

@@ -95,6 +95,8 @@ class ProgramTest : public FrontEndTest {
   void Start();
   // The file system the handlers are given; by default the recording one itself.
   virtual platform::FileSystem& HandlerFiles() { return files; }
+  // The dialogs the handlers are given; by default the scripted ones.
+  virtual platform::Dialogs& HandlerDialogs() { return dialogs; }
 
   platform::Window& form2() { return app->MainWindow(); }
   std::string Caption(std::string_view label) { return form2().FindLabel(label).Caption(); }
@@ -109,6 +111,10 @@ class ProgramTest : public FrontEndTest {
   std::unique_ptr<app::Services> services;
   std::unique_ptr<app::Application> app;
 };
+
+// Waits until the window has the keyboard. Qt's own wait returns at once where the window system
+// activates windows by itself (Wayland), before the keyboard focus has come.
+bool WaitActive(QWidget* window);
 
 // The visible top-level widget of that window name, or null.
 QWidget* TopLevel(const char* name);

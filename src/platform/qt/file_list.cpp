@@ -3,6 +3,9 @@
 #include <QDrag>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QTimer>
 #include <utility>
 
@@ -47,6 +50,19 @@ void FileView::keyPressEvent(QKeyEvent* event) {
   const QModelIndex before = currentIndex();
   QListView::keyPressEvent(event);
   if (currentIndex().isValid() && currentIndex() != before) picked_();
+}
+
+void FileView::paintEvent(QPaintEvent* event) {
+  QListView::paintEvent(event);
+  // An empty list has no current row to draw the focus on; like a list box, it marks where the
+  // first row would be, so the keyboard's place stays visible.
+  if (!hasFocus() || model() == nullptr || model()->rowCount() > 0) return;
+  QPainter painter(viewport());
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  option.rect = QRect(0, 0, viewport()->width(), fontMetrics().height() + 2);
+  option.backgroundColor = palette().color(QPalette::Base);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 QtFileList::QtFileList(const ControlDescription& description, QWidget* parent,

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 #include "platform/qt/qt_text.h"
 
@@ -56,10 +57,29 @@ Answer AnswerOf(int button) {
   }
 }
 
+// The window that asks gets the keyboard back once the box closes. Most window managers give it
+// back to a dialog's parent, but not every one does, and a keyboard user would be left with no
+// window that takes keys.
+class Asker {
+ public:
+  Asker() : window_(QApplication::activeWindow()) {}
+  ~Asker() {
+    if (window_ != nullptr && window_->isVisible()) window_->activateWindow();
+  }
+  Asker(const Asker&) = delete;
+  Asker& operator=(const Asker&) = delete;
+
+  QWidget* window() const { return window_; }
+
+ private:
+  QPointer<QWidget> window_;
+};
+
 }  // namespace
 
 Answer QtDialogs::MessageBox(const std::string& prompt, int style, const std::string& title) {
-  QMessageBox box(QApplication::activeWindow());
+  const Asker asker;
+  QMessageBox box(asker.window());
   box.setWindowTitle(ToDisplay(title.empty() ? application_title_ : title));
   box.setTextFormat(Qt::PlainText);
   box.setText(ToDisplay(prompt));
@@ -69,7 +89,8 @@ Answer QtDialogs::MessageBox(const std::string& prompt, int style, const std::st
 }
 
 std::string QtDialogs::InputBox(const std::string& prompt) {
-  QInputDialog box(QApplication::activeWindow());
+  const Asker asker;
+  QInputDialog box(asker.window());
   box.setWindowTitle(ToDisplay(application_title_));
   box.setLabelText(ToDisplay(prompt));
   box.setInputMode(QInputDialog::TextInput);

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_window.h"
 
+#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -69,6 +70,9 @@ void QtWindow::Show() {
   Load();
   form_->show();
   if (first_focus_ != nullptr) first_focus_->setFocus(Qt::OtherFocusReason);
+  // The focused control is marked from the start, not only once Tab has been pressed: a user
+  // who starts with the arrow keys sees where they go.
+  form_->setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void QtWindow::Load() {
@@ -91,6 +95,16 @@ void QtWindow::PopupMenu(std::string_view menu) {
 
 void QtWindow::Closed() {
   loaded_ = false;
+  // A window closed while it has the keyboard hands it to the program's other window made last,
+  // as a dialog hands it back to its owner; not every window manager does that, and a keyboard
+  // user would be left with no window that takes keys.
+  if (QApplication::activeWindow() == form_.get()) {
+    for (auto other = front_end_.windows.rbegin(); other != front_end_.windows.rend(); ++other) {
+      if (*other == this || !(*other)->loaded_) continue;
+      (*other)->form_->activateWindow();
+      break;
+    }
+  }
   // The close box always works: closed while a handler waits on a worker, the window ends the
   // program, which the wait does at once instead of waiting for the worker.
   if (front_end_.waiting > 0) front_end_.end_requested = true;
