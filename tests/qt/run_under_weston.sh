@@ -1,9 +1,21 @@
 #!/bin/sh
-# Runs a command as a client of its own headless Wayland compositor: weston with no screen and no
-# input devices, on a socket in a runtime folder of its own, stopped when the command ends.
-# Usage: run_under_weston.sh WESTON COMMAND [ARGUMENTS...]; exits with the command's code.
+# Runs a command as a client of its own Wayland compositor, weston, on a socket in a runtime
+# folder of its own, stopped when the command ends.
+#
+# Usage: run_under_weston.sh [--seat] WESTON COMMAND [ARGUMENTS...]; exits with the command's code.
+#
+# Without --seat the compositor is headless: no screen and no input devices, so it activates no
+# window and carries no drag. With --seat it runs as a window of its own X server (Xvfb), whose
+# keyboard and pointer become the compositor's seat, so windows take the focus, drags go through
+# the compositor and the screen can be read back; VANTREL_SEAT_DISPLAY tells the command which X
+# display to drive (with XTEST) to move and press the seat's pointer.
 set -u
 
+seat=no
+if [ "${1:-}" = "--seat" ]; then
+  seat=yes
+  shift
+fi
 weston=$1
 shift
 
@@ -11,22 +23,46 @@ runtime=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-weston.XXXXXX") || exit 1
 chmod 700 "$runtime"
 socket="vantrel-test-$$"
 weston_pid=""
+xvfb_pid=""
 
 stop() {
-  if [ -n "$weston_pid" ]; then
-    kill "$weston_pid" 2>/dev/null
-    wait "$weston_pid" 2>/dev/null
-  fi
+  for pid in $weston_pid $xvfb_pid; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
   rm -rf "$runtime"
 }
 trap stop EXIT
 trap 'exit 130' INT TERM
 
 # The compositor reads no weston.ini of the user's, so every run sees the same output.
-XDG_RUNTIME_DIR="$runtime" "$weston" --backend=headless-backend.so --no-config \
-  --socket="$socket" --width=1024 --height=768 --idle-time=0 \
-  --log="$runtime/weston.log" &
-weston_pid=$!
+if [ $seat = yes ]; then
+  # Xvfb picks a free display and writes its number once it accepts clients.
+  Xvfb -displayfd 3 -screen 0 800x640x24 -nolisten tcp 3>"$runtime/display" \
+    >"$runtime/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  tries=0
+  until [ -s "$runtime/display" ]; do
+    if ! kill -0 "$xvfb_pid" 2>/dev/null || [ $tries -ge 100 ]; then
+      echo "Xvfb did not start; its log:" >&2
+      cat "$runtime/xvfb.log" >&2 2>/dev/null
+      exit 1
+    fi
+    tries=$((tries + 1))
+    sleep 0.1
+  done
+  VANTREL_SEAT_DISPLAY=":$(cat "$runtime/display")"
+  export VANTREL_SEAT_DISPLAY
+  DISPLAY=$VANTREL_SEAT_DISPLAY XDG_RUNTIME_DIR="$runtime" "$weston" --backend=x11-backend.so \
+    --use-pixman --no-config --socket="$socket" --width=800 --height=640 --idle-time=0 \
+    --log="$runtime/weston.log" &
+  weston_pid=$!
+else
+  XDG_RUNTIME_DIR="$runtime" "$weston" --backend=headless-backend.so --no-config \
+    --socket="$socket" --width=1024 --height=768 --idle-time=0 \
+    --log="$runtime/weston.log" &
+  weston_pid=$!
+fi
 
 # The socket shows once the compositor listens; 10 s is plenty even on a busy machine.
 tries=0
@@ -40,11 +76,22 @@ until [ -S "$runtime/$socket" ]; do
   sleep 0.1
 done
 
+# The compositor's window on the X server takes the X keyboard focus, which its seat's keyboard
+# needs; with no window manager nobody else gives it.
+if [ $seat = yes ]; then
+  if ! DISPLAY=$VANTREL_SEAT_DISPLAY timeout 10 xdotool search --sync --class \
+    "^Weston Compositor$" windowfocus >/dev/null 2>&1; then
+    echo "could not give the compositor's window the X keyboard focus" >&2
+    exit 1
+  fi
+fi
+
 # Qt's own input method for the compositor's text-input protocol reaches for the seat's input
 # device, which a compositor without a seat does not have, and crashes as a line edit or a combo
-# box's popup asks it for its state: the plain compose input method takes its place here.
-XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$socket" QT_QPA_PLATFORM=wayland QT_IM_MODULE=compose \
-  "$@"
+# box's popup asks it for its state: the plain compose input method takes its place here. The
+# command is a Wayland client only, whatever DISPLAY the caller had.
+env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$socket" QT_QPA_PLATFORM=wayland \
+  QT_IM_MODULE=compose "$@"
 code=$?
 if ! kill -0 "$weston_pid" 2>/dev/null; then
   echo "weston ended while the tests ran; its log:" >&2

@@ -1,11 +1,7 @@
-// The front end as a client of a real Wayland compositor (run_under_weston.sh starts a headless
-// one): the main window mapped at its designed size, the About dialog mapped and unmapped, and a
-// drag from File1 dropped on Dir2 as the Wayland plugin hands a drop to the window.
-//
-// The headless compositor has no seat: no pointer and no keyboard, so it activates no window and
-// can start no drag. Input therefore reaches the windows through Qt's own window-system queue,
-// where the plugin puts what the compositor sends, and a drop arrives as the plugin delivers the
-// compositor's data-device enter and drop.
+// The front end as a client of a real Wayland compositor (run_under_weston.sh starts one): the
+// main window mapped at its designed size, the About dialog mapped and unmapped, and drags from
+// File1 to Dir2, both as the Wayland plugin hands a drop to the window and, where the compositor
+// has a seat, made by the seat's own pointer through the compositor from press to drop.
 #include <qpa/qplatformdrag.h>
 #include <qpa/qwindowsysteminterface.h>
 #include <QAction>
@@ -16,10 +12,16 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QTest>
 #include <QWindow>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
 
 #include "qt_fixture.h"
+#include "x_seat.h"
 
 namespace vantrel::qt_testing {
 namespace {
@@ -144,6 +146,174 @@ TEST_F(WaylandTest, FileDroppedElsewhereThroughTheWindowIsRefused) {
   EXPECT_EQ(accepted, (std::vector<bool>{false, false, false, false}));
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_TRUE(files.copies.empty());
+}
+
+// A pattern no window here draws: a 32 x 32 checkerboard of magenta and green in 4-pixel squares.
+QImage MarkedIcon() {
+  QImage icon(32, 32, QImage::Format_ARGB32);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      icon.setPixel(x, y, ((x / 4 + y / 4) % 2 == 0) ? 0xFFFF00FFU : 0xFF00C000U);
+    }
+  }
+  return icon;
+}
+
+// The share of the icon's opaque pixels that the screen shows unchanged at the best place in
+// that part of it.
+double BestMatch(const ScreenImage& screen, const QImage& icon) {
+  int best = 0;
+  int opaque = 0;
+  for (int y = 0; y < icon.height(); ++y) {
+    for (int x = 0; x < icon.width(); ++x) opaque += qAlpha(icon.pixel(x, y)) == 255 ? 1 : 0;
+  }
+  for (int top = 0; top + icon.height() <= screen.height; ++top) {
+    for (int left = 0; left + icon.width() <= screen.width; ++left) {
+      int same = 0;
+      for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x) {
+          const QRgb pixel = icon.pixel(x, y);
+          if (qAlpha(pixel) == 255 && (pixel & 0xFFFFFFU) == screen.At(left + x, top + y)) ++same;
+        }
+      }
+      best = std::max(best, same);
+    }
+  }
+  return opaque == 0 ? 0.0 : static_cast<double>(best) / opaque;
+}
+
+// What a window of the program saw of the seat's pointer.
+class PointerWatch : public QObject {
+ public:
+  explicit PointerWatch(QWindow* window) : window_(window) { qApp->installEventFilter(this); }
+  ~PointerWatch() override { qApp->removeEventFilter(this); }
+
+  std::atomic<int> moves{0};
+  std::atomic<int> presses{0};
+  std::atomic<int> drag_moves_on_dir2{0};
+  QPoint last_move;  // in the window's own coordinates; read on the GUI thread only
+  QWidget* dir2 = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // The pointer coming in from outside may arrive as an enter at its place, with no move.
+    if (watched == window_ &&
+        (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)) {
+      last_move = static_cast<QSinglePointEvent*>(event)->position().toPoint();
+      ++moves;
+    } else if (watched == window_ && event->type() == QEvent::MouseButtonPress) {
+      ++presses;
+    } else if (dir2 != nullptr && watched == dir2 &&
+               (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove)) {
+      ++drag_moves_on_dir2;
+    }
+    return false;
+  }
+
+ private:
+  QWindow* window_;
+};
+
+bool WaitOff(const std::function<bool()>& done, int ms = 5000) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+// The whole drag made by the seat's pointer: a press on File1's row and a move start it, the
+// compositor carries it with the drag icon under the pointer to Dir2, and the release there
+// drops it. The program asks its question and copies.
+TEST_F(WaylandTest, FileDraggedByTheSeatsPointerOntoDir2ShowsItsIconAndCopies) {
+  const char* seat_display = std::getenv("VANTREL_SEAT_DISPLAY");
+  ASSERT_NE(seat_display, nullptr) << "run under run_under_weston.sh --seat";
+  XSeat seat(seat_display);
+  ASSERT_TRUE(seat.Connected()) << "no X server with XTEST at " << seat_display;
+
+  temp.Write("a.txt", "payload");
+  const std::string destination = temp.Folder("dest");
+  program.folder = temp.Folder("program");
+  ASSERT_TRUE(MarkedIcon().save(QString::fromStdString(program.folder + "/grab.ico"), "ICO"));
+  Start();
+  DoubleClickRow(List("Dir2"), RowOf(List("Dir2"), "dest"));
+  ASSERT_EQ(form2().FindFolderList("Dir2").Path(), destination);
+  QWidget* top = TopLevel("Form2");
+  PointerWatch watch(top->windowHandle());
+  watch.dir2 = List("Dir2")->viewport();
+
+  // Where the window is on the compositor's screen is the compositor's choice: find it from
+  // where the window sees the pointer. The middle of the screen is always inside the window; the
+  // pointer starts there, so it first goes to the corner, which the window never covers.
+  seat.MoveTo(1, 1);
+  seat.MoveTo(400, 320);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return watch.moves > 0; }, 5000));
+  const int seen = watch.moves;
+  seat.MoveTo(401, 321);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return watch.moves > seen; }, 5000));
+  const QPoint origin = QPoint(401, 321) - watch.last_move;
+  const auto on_screen = [&](QWidget* widget, QPoint at) {
+    return origin + widget->mapTo(top, at);
+  };
+  const QPoint from = on_screen(List("File1")->viewport(), RowCenter(List("File1"), 0));
+  const QPoint to = on_screen(watch.dir2, QPoint(30, 20));
+
+  std::atomic<bool> drag_running{false};
+  during_drag = [&](QDrag& drag) {
+    drag_running = true;
+    drag.exec(Qt::CopyAction);
+    drag_running = false;
+  };
+  dialogs.answers = {platform::Answer::Yes};
+
+  // The hand runs on its own thread while the program's loops, the drag's included, go on.
+  std::string stuck;
+  ScreenImage during;
+  ScreenImage after;
+  std::atomic<bool> done{false};
+  std::thread hand([&] {
+    const auto step = [&](const char* what, const std::function<bool()>& reached) {
+      if (!stuck.empty()) return;
+      if (!WaitOff(reached)) stuck = what;
+    };
+    const int moves = watch.moves;
+    seat.MoveTo(from.x(), from.y());
+    step("the move onto File1", [&] { return watch.moves > moves; });
+    seat.PressLeft();
+    step("the press on File1", [&] { return watch.presses > 0; });
+    seat.MoveTo(from.x() + 4, from.y() + 1);
+    step("the start of the drag", [&] { return drag_running.load(); });
+    for (int i = 1; i <= 8 && stuck.empty(); ++i) {
+      seat.MoveTo(from.x() + (to.x() - from.x()) * i / 8, from.y() + (to.y() - from.y()) * i / 8);
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
+    step("the drag over Dir2", [&] { return watch.drag_moves_on_dir2 > 0; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a frame or two drawn
+    during = seat.Grab(to.x() - 64, to.y() - 64, 128, 128);
+    seat.ReleaseLeft();
+    step("the end of the drag", [&] { return !drag_running.load(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    after = seat.Grab(to.x() - 64, to.y() - 64, 128, 128);
+    done = true;
+  });
+  // Each step of the hand gives up after 5 s and the button is always released, so it ends.
+  const bool finished = QTest::qWaitFor([&] { return done.load(); }, 40000);
+  hand.join();
+  ASSERT_TRUE(finished);
+  ASSERT_EQ(stuck, "") << "the drag stopped before " << stuck;
+
+  ASSERT_EQ(drags.size(), 1U);
+  EXPECT_EQ(drags[0].source, "File1");
+  ASSERT_EQ(dialogs.messages.size(), 1U);
+  EXPECT_EQ(dialogs.messages[0].prompt,
+            "Are you sure copying a.txtfrom " + working + "/a.txt to " + destination + "/a.txt");
+  EXPECT_EQ(dialogs.messages[0].title, "Sure!");
+  EXPECT_EQ(testing::ReadAll(destination + "/a.txt"), "payload");
+  // The compositor drew the icon by the pointer during the drag, and took it away after. The
+  // pointer's own arrow may cover part of it.
+  EXPECT_GT(BestMatch(during, MarkedIcon()), 0.6);
+  EXPECT_LT(BestMatch(after, MarkedIcon()), 0.2);
 }
 
 }  // namespace
