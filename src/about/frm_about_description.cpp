@@ -42,6 +42,8 @@ const std::array kControls{
                        .kind = ControlKind::PictureBox,
                        .bounds = {240, 240, 780, 780},
                        .tab_index = 1,
+                       // It takes the focus, so a screen reader needs a name to say for it.
+                       .accessible_name = "Program icon",
                        .sunken = true},
     Text("lblTitle", {1050, 240, 3885, 480}, 5, "Application Title"),
     Text("lblVersion", {1050, 780, 3885, 225}, 6, "Version"),
