@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/win32/accessibility.h"
 #include "platform/win32/control_factory.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/form_layout.h"
@@ -152,6 +153,11 @@ void Win32Window::CreateControls() {
     if (const HWND made = controls_[i]->hwnd()) {
       ::SetWindowPos(made, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       previous = made;
+      // Lists and labels are named by the description, not by the static text before them or
+      // by what they show; a tooltip also describes its control to screen readers.
+      const ControlDescription& described = controls_[i]->description();
+      SetAccessibleName(made, described.accessible_name);
+      SetAccessibleDescription(made, described.tooltip);
     }
   }
 }

@@ -3,6 +3,7 @@
 // works through IsDialogMessage in the message loop.
 #include <windowsx.h>
 
+#include "platform/win32/accessibility.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/form_layout.h"
 #include "platform/win32/form_window.h"
@@ -66,6 +67,10 @@ LRESULT Win32Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       OnClose();
       return 0;
+    case WM_DESTROY:
+      // The controls still exist here; their annotations go with them.
+      for (const auto& control : controls_) ClearAccessibleTexts(control->hwnd());
+      break;
     case WM_SYSCOMMAND:
       if (front_end_.waiting > 0) {
         OnSystemCommandWhileWaiting(wparam);

@@ -1,5 +1,6 @@
 #include "platform/win32/label.h"
 
+#include "platform/win32/accessibility.h"
 #include "platform/win32/win32_text.h"
 
 namespace vantrel::platform::win32 {
@@ -27,7 +28,10 @@ void Win32Label::Load() {
 
 void Win32Label::SetCaption(const std::string& text) {
   caption_ = text;
-  if (hwnd_ != nullptr) ::SetWindowTextW(hwnd_, ShownText(text).c_str());
+  if (hwnd_ == nullptr) return;
+  ::SetWindowTextW(hwnd_, ShownText(text).c_str());
+  // A label named by its description tells screen readers what it shows in its description.
+  if (!description().accessible_name.empty()) SetAccessibleDescription(hwnd_, text);
 }
 
 }  // namespace vantrel::platform::win32

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/off_thread.h"
+#include "platform/win32/accessibility.h"
 #include "platform/win32/front_end.h"
 #include "platform/win32/gui_wait_win32.h"
 #include "platform/window_system.h"
@@ -51,6 +52,7 @@ class Win32WindowSystem final : public WindowSystem {
   void ReadThrough(OffThread& off_thread) { front_end_.off_thread = &off_thread; }
 
  private:
+  ComApartment com_;  // first made, last gone: the windows' accessibility annotations use COM
   FrontEnd front_end_;
   Win32GuiWait gui_wait_;
   ThreadedOffThread off_thread_;
