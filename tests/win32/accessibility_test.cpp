@@ -16,12 +16,14 @@
 #include <oleacc.h>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <tuple>
 
 #include "about/frm_about.h"
 #include "app/form2.h"
+#include "lists/visible_text.h"
 #include "platform/win32/win32_text.h"
 
 namespace vantrel::testing {
@@ -136,7 +138,8 @@ HRESULT AnnotationAnswer() {
 }
 
 // The annotation service as the front end sees it, recording what it is asked; it stores
-// nothing, so oleacc answers as before.
+// nothing, so oleacc answers as before. Its identity strings are its own: what it composes it
+// decomposes, which is all a property server may do with one.
 class RecordingAnnotations final : public IAccPropServices, public IClassFactory {
  public:
   struct Key {
@@ -146,8 +149,17 @@ class RecordingAnnotations final : public IAccPropServices, public IClassFactory
     bool name;  // else the description
     friend auto operator<=>(const Key&, const Key&) = default;
   };
+  struct Server {
+    IAccPropServer* server = nullptr;  // held while the annotation is in force
+    AnnoScope scope = ANNO_THIS;
+  };
   std::map<Key, std::string> texts;  // the annotations in force
+  std::map<Key, Server> servers;     // the same, answered by a server
   int unknown_properties = 0;        // annotations of any other property
+
+  ~RecordingAnnotations() {
+    for (const auto& [key, server] : servers) server.server->Release();
+  }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (iid == IID_IUnknown || iid == IID_IAccPropServices) {
@@ -172,22 +184,73 @@ class RecordingAnnotations final : public IAccPropServices, public IClassFactory
                                            MSAAPROPID property, LPCWSTR text) override {
     const std::optional<bool> name = NameOrDescription(property);
     if (!name) return E_INVALIDARG;
-    texts[{window, object, child, *name}] = Narrow(text);
+    const Key key{window, object, child, *name};
+    Drop(key);
+    texts[key] = Narrow(text);
+    return S_OK;
+  }
+  // A later annotation of a property replaces the earlier one, whichever kind each is.
+  HRESULT STDMETHODCALLTYPE SetHwndPropServer(HWND window, DWORD object, DWORD child,
+                                              const MSAAPROPID* properties, int count,
+                                              IAccPropServer* server, AnnoScope scope) override {
+    if (server == nullptr) return E_INVALIDARG;
+    for (int i = 0; i < count; ++i) {
+      const std::optional<bool> name = NameOrDescription(properties[i]);
+      if (!name) return E_INVALIDARG;
+      const Key key{window, object, child, *name};
+      Drop(key);
+      server->AddRef();
+      servers[key] = {server, scope};
+    }
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE ClearHwndProps(HWND window, DWORD object, DWORD child,
                                            const MSAAPROPID* properties, int count) override {
     for (int i = 0; i < count; ++i) {
       if (const std::optional<bool> name = NameOrDescription(properties[i])) {
-        texts.erase({window, object, child, *name});
+        Drop({window, object, child, *name});
       }
     }
     return S_OK;
   }
-  std::optional<std::string> Of(HWND window, bool name) const {
-    const auto it = texts.find({window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, name});
-    if (it == texts.end()) return std::nullopt;
-    return it->second;
+  HRESULT STDMETHODCALLTYPE ComposeHwndIdentityString(HWND window, DWORD object, DWORD child,
+                                                      BYTE** identity, DWORD* length) override {
+    const Identity composed{kIdentityMark, window, object, child};
+    *identity = static_cast<BYTE*>(::CoTaskMemAlloc(sizeof composed));
+    if (*identity == nullptr) return E_OUTOFMEMORY;
+    std::memcpy(*identity, &composed, sizeof composed);
+    *length = sizeof composed;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DecomposeHwndIdentityString(const BYTE* identity, DWORD length,
+                                                        HWND* window, DWORD* object,
+                                                        DWORD* child) override {
+    Identity decomposed{};
+    if (identity == nullptr || length != sizeof decomposed) return E_INVALIDARG;
+    std::memcpy(&decomposed, identity, sizeof decomposed);
+    if (decomposed.mark != kIdentityMark) return E_INVALIDARG;
+    *window = decomposed.window;
+    *object = decomposed.object;
+    *child = decomposed.child;
+    return S_OK;
+  }
+
+  // What a client reading the property of the window's client object or of one of its children
+  // (1..N) receives from the annotations: a text, the server's answer, or nothing (the system's
+  // own). A server's answer is checked against the interface's rules on the way.
+  std::optional<std::string> Of(HWND window, bool name, LONG child = CHILDID_SELF) {
+    const auto object = static_cast<DWORD>(OBJID_CLIENT);
+    const auto self = static_cast<DWORD>(CHILDID_SELF);
+    const auto text = texts.find({window, object, static_cast<DWORD>(child), name});
+    if (text != texts.end()) return text->second;
+    auto server = servers.find({window, object, static_cast<DWORD>(child), name});
+    if (server == servers.end() && child != CHILDID_SELF) {
+      server = servers.find({window, object, self, name});
+      if (server != servers.end() && server->second.scope != ANNO_CONTAINER) server = servers.end();
+    }
+    if (server == servers.end()) return std::nullopt;
+    return Ask(*server->second.server, window, static_cast<DWORD>(child),
+               name ? PROPID_ACC_NAME : PROPID_ACC_DESCRIPTION);
   }
 
   // Nothing else is expected of the front end.
@@ -202,17 +265,6 @@ class RecordingAnnotations final : public IAccPropServices, public IClassFactory
     return Unexpected();
   }
   HRESULT STDMETHODCALLTYPE SetHwndProp(HWND, DWORD, DWORD, MSAAPROPID, VARIANT) override {
-    return Unexpected();
-  }
-  HRESULT STDMETHODCALLTYPE SetHwndPropServer(HWND, DWORD, DWORD, const MSAAPROPID*, int,
-                                              IAccPropServer*, AnnoScope) override {
-    return Unexpected();
-  }
-  HRESULT STDMETHODCALLTYPE ComposeHwndIdentityString(HWND, DWORD, DWORD, BYTE**, DWORD*) override {
-    return Unexpected();
-  }
-  HRESULT STDMETHODCALLTYPE DecomposeHwndIdentityString(const BYTE*, DWORD, HWND*, DWORD*,
-                                                        DWORD*) override {
     return Unexpected();
   }
   HRESULT STDMETHODCALLTYPE SetHmenuProp(HMENU, DWORD, MSAAPROPID, VARIANT) override {
@@ -237,6 +289,47 @@ class RecordingAnnotations final : public IAccPropServices, public IClassFactory
   }
 
  private:
+  struct Identity {
+    DWORD mark;
+    HWND window;
+    DWORD object;
+    DWORD child;
+  };
+  static constexpr DWORD kIdentityMark = 0x52454331;
+
+  void Drop(const Key& key) {
+    texts.erase(key);
+    if (const auto it = servers.find(key); it != servers.end()) {
+      it->second.server->Release();
+      servers.erase(it);
+    }
+  }
+  std::optional<std::string> Ask(IAccPropServer& server, HWND window, DWORD child,
+                                 const MSAAPROPID& property) {
+    BYTE* identity = nullptr;
+    DWORD length = 0;
+    EXPECT_EQ(ComposeHwndIdentityString(window, static_cast<DWORD>(OBJID_CLIENT), child, &identity,
+                                        &length),
+              S_OK);
+    VARIANT value;
+    ::VariantInit(&value);
+    value.vt = VT_I4;  // what the server must overwrite
+    BOOL has_value = TRUE;
+    const HRESULT hr = server.GetPropValue(identity, length, property, &value, &has_value);
+    ::CoTaskMemFree(identity);
+    EXPECT_EQ(hr, S_OK) << Hex(hr) << " for child " << child;
+    std::optional<std::string> answer;
+    if (has_value) {
+      EXPECT_EQ(value.vt, VT_BSTR) << "child " << child;
+      if (value.vt == VT_BSTR) {
+        answer = Narrow(std::wstring_view(value.bstrVal, ::SysStringLen(value.bstrVal)));
+      }
+    } else {
+      EXPECT_EQ(value.vt, VT_EMPTY) << "no value but a variant of type " << value.vt;
+    }
+    ::VariantClear(&value);
+    return answer;
+  }
   std::optional<bool> NameOrDescription(const MSAAPROPID& property) {
     if (property == PROPID_ACC_NAME) return true;
     if (property == PROPID_ACC_DESCRIPTION) return false;
@@ -452,6 +545,81 @@ TEST_F(Accessibility, FrontEndAnnotatesTheControlsFromTheTables) {
   ::SendMessageW(Form2().hwnd(), WM_CLOSE, 0, 0);
   Pump();
   EXPECT_TRUE(recorder.texts.empty()) << recorder.texts.size() << " annotations left";
+  EXPECT_TRUE(recorder.servers.empty()) << recorder.servers.size() << " servers left";
+}
+
+// A file list box holds no texts, so the system's proxy would name every row with nothing: one
+// server answers for the list and its rows, with the table's name and the texts the rows show
+// (control characters as visible marks), read afresh after each change, and nothing past the
+// last row. Once the window has gone the server is let go and answers no more.
+TEST_F(Accessibility, FileListRowsAreNamedByWhatTheyShow) {
+  // Windows refuses control characters in names, but not a line separator, which the lists
+  // show escaped like a newline.
+  temp.Write("source\\a\u2028b.txt", "");
+  temp.Write("source\\run.exe", "");
+  Record();
+  Start(source);
+  const auto rows = [&](std::string_view list) {
+    std::vector<std::optional<std::string>> answers;
+    for (LONG child = 1; child <= static_cast<LONG>(Names(list).size()) + 1; ++child) {
+      answers.push_back(recorder.Of(Control(list), true, child));
+    }
+    return answers;
+  };
+  const auto shown = [&](std::string_view list) {
+    std::vector<std::optional<std::string>> texts;
+    for (const std::string& name : Names(list)) texts.emplace_back(lists::VisibleText(name));
+    texts.emplace_back(std::nullopt);  // the child after the last row
+    return texts;
+  };
+
+  int lists_checked = 0;
+  for (const auto& [control, hwnd] : Controls(Form2())) {
+    if (control->kind != ControlKind::FileList) continue;
+    SCOPED_TRACE(std::string(control->name));
+    const auto server =
+        recorder.servers.find({hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, true});
+    ASSERT_NE(server, recorder.servers.end());
+    EXPECT_EQ(server->second.scope, ANNO_CONTAINER);
+    EXPECT_EQ(recorder.Of(hwnd, true), control->accessible_name);
+    EXPECT_EQ(rows(control->name), shown(control->name));
+    ++lists_checked;
+  }
+  EXPECT_EQ(lists_checked, 3);
+  using Rows = std::vector<std::optional<std::string>>;
+  EXPECT_EQ(rows("File1"), (Rows{"A.txt", "a\\u2028b.txt", "b.txt", "run.exe", std::nullopt}));
+  EXPECT_EQ(rows("File3"), (Rows{"run.exe", std::nullopt}));
+  EXPECT_EQ(recorder.Of(Control("File1"), true, -1), std::nullopt);  // no such child
+
+  // Other files, listed again: the server reads the rows as they are now.
+  ASSERT_TRUE(::DeleteFileW(W(Join(source, "b.txt")).c_str()));
+  ASSERT_TRUE(::DeleteFileW(W(Join(source, "A.txt")).c_str()));
+  temp.Write("source\\c\u202Ed.txt", "");  // a right-to-left override
+  Form2().FindFileList("File1").Refresh();
+  EXPECT_EQ(rows("File1"), (Rows{"a\\u2028b.txt", "c\\u202Ed.txt", "run.exe", std::nullopt}));
+  EXPECT_EQ(rows("File1"), shown("File1"));
+  EXPECT_EQ(recorder.unknown_properties, 0);
+
+  IAccPropServer* const server =
+      recorder.servers.at({Control("File1"), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, true})
+          .server;
+  server->AddRef();  // a client may still hold it after the window has gone
+  ::SendMessageW(Form2().hwnd(), WM_CLOSE, 0, 0);
+  Pump();
+  EXPECT_TRUE(recorder.servers.empty()) << recorder.servers.size() << " servers left";
+  BYTE* identity = nullptr;
+  DWORD length = 0;
+  recorder.ComposeHwndIdentityString(nullptr, static_cast<DWORD>(OBJID_CLIENT), 1, &identity,
+                                     &length);
+  VARIANT value;
+  ::VariantInit(&value);
+  BOOL has_value = TRUE;
+  EXPECT_EQ(server->GetPropValue(identity, length, PROPID_ACC_NAME, &value, &has_value),
+            CO_E_OBJNOTCONNECTED);
+  EXPECT_FALSE(has_value);
+  EXPECT_EQ(value.vt, VT_EMPTY);
+  ::CoTaskMemFree(identity);
+  server->Release();
 }
 
 }  // namespace

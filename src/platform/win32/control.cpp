@@ -1,5 +1,6 @@
 #include "platform/win32/control.h"
 
+#include "platform/win32/accessibility.h"
 #include "platform/win32/win32_text.h"
 
 namespace vantrel::platform::win32 {
@@ -12,6 +13,11 @@ void Win32Control::Place(const RECT& pixels, UINT) {
   if (hwnd_ == nullptr) return;
   ::SetWindowPos(hwnd_, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
                  pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Control::Annotate() {
+  SetAccessibleName(hwnd_, description_.accessible_name);
+  SetAccessibleDescription(hwnd_, description_.tooltip);
 }
 
 HBRUSH Win32Control::OnColour(HDC dc) {

@@ -48,6 +48,9 @@ class Win32Control {
   virtual void Load() {}
   // Its rectangle in the parent's client area, in pixels at the window's dpi.
   virtual void Place(const RECT& pixels, UINT dpi);
+  // Tells screen readers what the system's proxy does not find: the description's accessible
+  // name and its tooltip. Called once the window is made.
+  virtual void Annotate();
   virtual void OnCommand(WORD /*code*/) {}
   virtual void OnMeasureItem(MEASUREITEMSTRUCT& /*item*/) {}
   virtual void OnDrawItem(const DRAWITEMSTRUCT& /*item*/) {}

@@ -34,7 +34,17 @@ void Win32FileList::Place(const RECT& pixels, UINT dpi) {
   Win32Control::Place(pixels, dpi);
 }
 
+void Win32FileList::Annotate() {
+  SetAccessibleDescription(hwnd_, description().tooltip);
+  rows_.Start(hwnd_, description().accessible_name,
+              [this](std::size_t index) -> std::optional<std::wstring> {
+                if (index >= names_.size()) return std::nullopt;
+                return Shown(index);
+              });
+}
+
 void Win32FileList::Destroyed() {
+  rows_.Stop();
   drag_.Finish();
   Win32Control::Destroyed();
 }
@@ -88,10 +98,14 @@ void Win32FileList::OnDrawItem(const DRAWITEMSTRUCT& item) {
   ::SetTextColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   RECT text = item.rcItem;
   text.left += 2;
-  const std::wstring name = WidenName(names_[item.itemID]);
+  const std::wstring name = Shown(item.itemID);
   ::DrawTextW(item.hDC, name.c_str(), static_cast<int>(name.size()), &text,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &item.rcItem);
+}
+
+std::wstring Win32FileList::Shown(std::size_t index) const {
+  return WidenName(names_[index]);
 }
 
 void Win32FileList::SelectByFirstLetter(wchar_t typed) {

@@ -3,13 +3,15 @@
 // MouseMove where the wiring asks for it. The list box holds no strings of its own: it draws the
 // names it is told the number of, so a folder of 100,000 files lists at once. The list can drag
 // itself with its drag picture as the pointer; releasing the button hands the drop to the window,
-// which raises DragDrop on the control under the pointer.
+// which raises DragDrop on the control under the pointer. Screen readers get the names of the
+// rows as drawn from the list itself, since the list box has no texts to give them.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/win32/accessibility.h"
 #include "platform/win32/control.h"
 #include "platform/win32/list_drag.h"
 #include "platform/win32/subclass.h"
@@ -23,6 +25,7 @@ class Win32FileList final : public Win32Control, public FileList, private Subcla
   // Lists the working folder; raises nothing.
   void Load() override;
   void Place(const RECT& pixels, UINT dpi) override;
+  void Annotate() override;
   void OnCommand(WORD code) override;
   void OnDrawItem(const DRAWITEMSTRUCT& item) override;
   void Destroyed() override;
@@ -47,6 +50,8 @@ class Win32FileList final : public Win32Control, public FileList, private Subcla
   void List();
   void ShowNames(const std::string& keep_selected);
   int Selected() const;
+  // The text the row shows: the name with its control characters as visible marks.
+  std::wstring Shown(std::size_t index) const;
 
   EventSink* events_ = nullptr;
   FrontEnd* front_end_ = nullptr;
@@ -57,6 +62,7 @@ class Win32FileList final : public Win32Control, public FileList, private Subcla
   ListDrag drag_;
   int notified_ = -1;     // the entry the last Click was raised for
   bool pressed_ = false;  // a button press that has not raised its Click yet
+  AccessibleRows rows_;   // last: it reads names_, so it stops first
 };
 
 }  // namespace vantrel::platform::win32

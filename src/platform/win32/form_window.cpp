@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/win32/accessibility.h"
 #include "platform/win32/control_factory.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/form_layout.h"
@@ -155,9 +154,7 @@ void Win32Window::CreateControls() {
       previous = made;
       // Lists and labels are named by the description, not by the static text before them or
       // by what they show; a tooltip also describes its control to screen readers.
-      const ControlDescription& described = controls_[i]->description();
-      SetAccessibleName(made, described.accessible_name);
-      SetAccessibleDescription(made, described.tooltip);
+      controls_[i]->Annotate();
     }
   }
 }
