@@ -33,6 +33,24 @@ stop() {
   rm -rf "$runtime"
 }
 trap stop EXIT
+
+# Waits until the check passes, at most 10 s, which is plenty even on a busy machine; fails with
+# the log if the process it waits for ends first or the time runs out.
+# Usage: wait_for NAME PID LOG CHECK...
+wait_for() {
+  name=$1 pid=$2 log=$3
+  shift 3
+  tries=0
+  until "$@"; do
+    if ! kill -0 "$pid" 2>/dev/null || [ $tries -ge 100 ]; then
+      echo "$name did not start; its log:" >&2
+      cat "$log" >&2 2>/dev/null
+      exit 1
+    fi
+    tries=$((tries + 1))
+    sleep 0.1
+  done
+}
 trap 'exit 130' INT TERM
 
 # The compositor reads no weston.ini of the user's, so every run sees the same output.
@@ -41,16 +59,7 @@ if [ $seat = yes ]; then
   Xvfb -displayfd 3 -screen 0 800x640x24 -nolisten tcp 3>"$runtime/display" \
     >"$runtime/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  tries=0
-  until [ -s "$runtime/display" ]; do
-    if ! kill -0 "$xvfb_pid" 2>/dev/null || [ $tries -ge 100 ]; then
-      echo "Xvfb did not start; its log:" >&2
-      cat "$runtime/xvfb.log" >&2 2>/dev/null
-      exit 1
-    fi
-    tries=$((tries + 1))
-    sleep 0.1
-  done
+  wait_for "Xvfb" "$xvfb_pid" "$runtime/xvfb.log" test -s "$runtime/display"
   VANTREL_SEAT_DISPLAY=":$(cat "$runtime/display")"
   export VANTREL_SEAT_DISPLAY
   DISPLAY=$VANTREL_SEAT_DISPLAY XDG_RUNTIME_DIR="$runtime" "$weston" --backend=x11-backend.so \
@@ -64,17 +73,8 @@ else
   weston_pid=$!
 fi
 
-# The socket shows once the compositor listens; 10 s is plenty even on a busy machine.
-tries=0
-until [ -S "$runtime/$socket" ]; do
-  if ! kill -0 "$weston_pid" 2>/dev/null || [ $tries -ge 100 ]; then
-    echo "weston did not start; its log:" >&2
-    cat "$runtime/weston.log" >&2 2>/dev/null
-    exit 1
-  fi
-  tries=$((tries + 1))
-  sleep 0.1
-done
+# The socket shows once the compositor listens.
+wait_for "weston" "$weston_pid" "$runtime/weston.log" test -S "$runtime/$socket"
 
 # The compositor's window on the X server takes the X keyboard focus, which its seat's keyboard
 # needs; with no window manager nobody else gives it.
