@@ -18,18 +18,6 @@ class AboutWindowTest : public ProgramTest {
  protected:
   void SetUp() override { Start(); }
 
-  // Chooses "About" on the main window's menu bar.
-  QWidget* OpenAbout() {
-    Child<QAction>(TopLevel("Form2"), "ab")->trigger();
-    QWidget* about = TopLevel("frmAbout");
-    EXPECT_NE(about, nullptr);
-    if (about != nullptr) {
-      EXPECT_TRUE(QTest::qWaitForWindowExposed(about));
-      // A compositor activates a new window a moment after it shows it.
-      EXPECT_TRUE(WaitActive(about));
-    }
-    return about;
-  }
   std::string Text(QWidget* about, const char* label) {
     return Child<QWidget>(about, label)->property("text").toString().toStdString();
   }

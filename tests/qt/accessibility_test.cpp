@@ -16,18 +16,7 @@
 namespace vantrel::qt_testing {
 namespace {
 
-class AccessibilityTest : public ProgramTest {
- protected:
-  QWidget* OpenAbout() {
-    Child<QAction>(TopLevel("Form2"), "ab")->trigger();
-    QWidget* about = TopLevel("frmAbout");
-    EXPECT_NE(about, nullptr);
-    if (about != nullptr) {
-      EXPECT_TRUE(QTest::qWaitForWindowExposed(about));
-    }
-    return about;
-  }
-};
+using AccessibilityTest = ProgramTest;
 
 QString ReadText(QAccessibleInterface* node) {
   QAccessibleTextInterface* text = node->textInterface();

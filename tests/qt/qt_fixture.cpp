@@ -1,5 +1,6 @@
 #include "qt_fixture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDrag>
 #include <QGuiApplication>
@@ -69,6 +70,18 @@ void ProgramTest::Start() {
   QWidget* main_window = TopLevel("Form2");
   ASSERT_NE(main_window, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(main_window));
+}
+
+QWidget* ProgramTest::OpenAbout() {
+  Child<QAction>(TopLevel("Form2"), "ab")->trigger();
+  QWidget* about = TopLevel("frmAbout");
+  EXPECT_NE(about, nullptr);
+  if (about != nullptr) {
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(about));
+    // A compositor activates a new window a moment after it shows it.
+    EXPECT_TRUE(WaitActive(about));
+  }
+  return about;
 }
 
 void MainWindowTest::SetUp() {

@@ -99,6 +99,8 @@ class ProgramTest : public FrontEndTest {
   virtual platform::Dialogs& HandlerDialogs() { return dialogs; }
 
   platform::Window& form2() { return app->MainWindow(); }
+  // Chooses "About" on the main window's menu bar; the dialog, shown and with the keyboard.
+  QWidget* OpenAbout();
   std::string Caption(std::string_view label) { return form2().FindLabel(label).Caption(); }
 
   testing::ScriptedDialogs dialogs;
