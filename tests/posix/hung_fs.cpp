@@ -14,11 +14,7 @@
 // failure, 2 the mount was refused (no /dev/fuse, no permission), 3 the lifetime ran out.
 #define FUSE_USE_VERSION 312
 #include <fuse_lowlevel.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,6 +28,8 @@
 #include <string>
 #include <string_view>
 #include <thread>
+
+#include "fuse_commands.h"
 
 namespace {
 
@@ -193,71 +191,19 @@ void StatFileSystem(fuse_req_t request, fuse_ino_t) {
   fuse_reply_statfs(request, &info);
 }
 
-void Reply(const char* text) {
-  const std::string line = std::string(text) + "\n";
-  if (::write(STDOUT_FILENO, line.data(), line.size()) < 0) std::perror("hung_fs: reply");
-}
-
-// Detaches the mount and ends the process without waiting for the calls still held: the kernel
-// fails every call of the closed connection, so nothing stays blocked on it.
-[[noreturn]] void Leave(int code) {
-  if (::umount2(g_mount_point.c_str(), MNT_DETACH) != 0) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-      ::execlp("fusermount3", "fusermount3", "-u", "-z", g_mount_point.c_str(),
-               static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    if (child > 0) ::waitpid(child, nullptr, 0);
+// Answers "hang" and "answer"; tells of any other command on standard error and answers nothing.
+std::string Command(const std::string& command) {
+  const bool hang = command == "hang";
+  if (!hang && command != "answer") {
+    std::fprintf(stderr, "hung_fs: unknown command '%s'\n", command.c_str());
+    return {};
   }
-  ::_exit(code);
-}
-
-// Reads the commands until standard input closes or the lifetime has passed.
-void Control(std::chrono::seconds lifetime) {
-  const auto end = std::chrono::steady_clock::now() + lifetime;
-  std::string pending;
-  for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        end - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      std::fputs("hung_fs: lifetime over, leaving\n", stderr);
-      Leave(3);
-    }
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    if (::poll(&input, 1, static_cast<int>(std::min<long>(left.count(), 1000))) <= 0) continue;
-    char chunk[256];
-    const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
-    if (got <= 0) Leave(0);
-    pending.append(chunk, static_cast<std::size_t>(got));
-    for (std::size_t end_of_line; (end_of_line = pending.find('\n')) != std::string::npos;) {
-      const std::string command = pending.substr(0, end_of_line);
-      pending.erase(0, end_of_line + 1);
-      const bool hang = command == "hang";
-      if (!hang && command != "answer") {
-        std::fprintf(stderr, "hung_fs: unknown command '%s'\n", command.c_str());
-        continue;
-      }
-      {
-        const std::lock_guard lock(g_mutex);
-        g_hung = hang;
-      }
-      g_answering.notify_all();
-      Reply(hang ? "hung" : "answering");
-    }
+  {
+    const std::lock_guard lock(g_mutex);
+    g_hung = hang;
   }
-}
-
-// The control thread must not take the signals meant for the loop: they end the loop only when
-// they interrupt its read of /dev/fuse.
-std::thread StartControl(std::chrono::seconds lifetime) {
-  sigset_t blocked, previous;
-  sigemptyset(&blocked);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&blocked, signal);
-  pthread_sigmask(SIG_BLOCK, &blocked, &previous);
-  std::thread control(Control, lifetime);
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  return control;
+  g_answering.notify_all();
+  return hang ? "hung" : "answering";
 }
 
 fuse_lowlevel_ops Operations() {
@@ -302,7 +248,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "hung_fs: cannot mount at %s\n", g_mount_point.c_str());
     return 2;
   }
-  std::thread control = StartControl(lifetime);
+  std::thread control =
+      vantrel::testing::StartCommands("hung_fs", g_mount_point, lifetime, Command);
   control.detach();
 
   // Several threads, so that every call is taken from the kernel and held, as a network file

@@ -50,11 +50,7 @@
 #include <fuse_lowlevel.h>
 #include <linux/falloc.h>
 #include <linux/fs.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -72,6 +68,8 @@
 #include <string_view>
 #include <thread>
 #include <vector>
+
+#include "fuse_commands.h"
 
 namespace {
 
@@ -847,11 +845,6 @@ void Settle() {
 
 // ---- The commands and the life of the process.
 
-void Reply(const std::string& text) {
-  const std::string line = text + "\n";
-  if (::write(STDOUT_FILENO, line.data(), line.size()) < 0) std::perror("powercut_fs: reply");
-}
-
 std::string Command(const std::string& line) {
   const std::lock_guard lock(g_mutex);
   if (line == "settle") {
@@ -871,54 +864,6 @@ std::string Command(const std::string& line) {
     return "dumped " + std::to_string(g_counted) + " " + std::to_string(views);
   }
   return "unknown command";
-}
-
-// Detaches the mount and ends the process.
-[[noreturn]] void Leave(int code) {
-  if (::umount2(g_mount_point.c_str(), MNT_DETACH) != 0) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-      ::execlp("fusermount3", "fusermount3", "-u", "-z", g_mount_point.c_str(),
-               static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    if (child > 0) ::waitpid(child, nullptr, 0);
-  }
-  ::_exit(code);
-}
-
-void ReadCommands(std::chrono::seconds lifetime) {
-  const auto end = std::chrono::steady_clock::now() + lifetime;
-  std::string pending;
-  for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        end - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      std::fputs("powercut_fs: lifetime over, leaving\n", stderr);
-      Leave(3);
-    }
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    if (::poll(&input, 1, static_cast<int>(std::min<long>(left.count(), 1000))) <= 0) continue;
-    char chunk[512];
-    const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
-    if (got <= 0) Leave(0);
-    pending.append(chunk, static_cast<std::size_t>(got));
-    for (std::size_t end_of_line; (end_of_line = pending.find('\n')) != std::string::npos;) {
-      const std::string line = pending.substr(0, end_of_line);
-      pending.erase(0, end_of_line + 1);
-      Reply(Command(line));
-    }
-  }
-}
-
-std::thread StartCommands(std::chrono::seconds lifetime) {
-  sigset_t blocked, previous;
-  sigemptyset(&blocked);
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&blocked, signal);
-  pthread_sigmask(SIG_BLOCK, &blocked, &previous);
-  std::thread commands(ReadCommands, lifetime);
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  return commands;
 }
 
 int Usage() {
@@ -970,7 +915,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "powercut_fs: cannot mount at %s\n", g_mount_point.c_str());
     return 2;
   }
-  std::thread commands = StartCommands(lifetime);
+  std::thread commands =
+      vantrel::testing::StartCommands("powercut_fs", g_mount_point, lifetime, Command);
   commands.detach();
   const int result = fuse_session_loop(g_session);
   fuse_session_unmount(g_session);

@@ -1,0 +1,75 @@
+#include "fuse_commands.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace vantrel::testing {
+
+namespace {
+
+void ReadCommands(const std::string& program, const std::string& mount_point,
+                  std::chrono::seconds lifetime,
+                  const std::function<std::string(const std::string&)>& answer) {
+  const auto end = std::chrono::steady_clock::now() + lifetime;
+  std::string pending;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      std::fprintf(stderr, "%s: lifetime over, leaving\n", program.c_str());
+      LeaveMount(mount_point, 3);
+    }
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (::poll(&input, 1, static_cast<int>(std::min<long>(left.count(), 1000))) <= 0) continue;
+    char chunk[512];
+    const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
+    if (got <= 0) LeaveMount(mount_point, 0);
+    pending.append(chunk, static_cast<std::size_t>(got));
+    for (std::size_t end_of_line; (end_of_line = pending.find('\n')) != std::string::npos;) {
+      const std::string line = answer(pending.substr(0, end_of_line));
+      pending.erase(0, end_of_line + 1);
+      if (line.empty()) continue;
+      const std::string reply = line + "\n";
+      if (::write(STDOUT_FILENO, reply.data(), reply.size()) < 0) {
+        std::fprintf(stderr, "%s: cannot reply\n", program.c_str());
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void LeaveMount(const std::string& mount_point, int code) {
+  if (::umount2(mount_point.c_str(), MNT_DETACH) != 0) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::execlp("fusermount3", "fusermount3", "-u", "-z", mount_point.c_str(),
+               static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    if (child > 0) ::waitpid(child, nullptr, 0);
+  }
+  ::_exit(code);
+}
+
+std::thread StartCommands(std::string program, std::string mount_point,
+                          std::chrono::seconds lifetime,
+                          std::function<std::string(const std::string&)> answer) {
+  sigset_t blocked, previous;
+  sigemptyset(&blocked);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&blocked, signal);
+  pthread_sigmask(SIG_BLOCK, &blocked, &previous);
+  std::thread commands(ReadCommands, std::move(program), std::move(mount_point), lifetime,
+                       std::move(answer));
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  return commands;
+}
+
+}  // namespace vantrel::testing
