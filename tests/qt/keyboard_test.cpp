@@ -197,10 +197,12 @@ TEST_F(KeyboardTest, CopyANewFolderAndAboutWithoutAMouse) {
   EXPECT_EQ(clipboard.clear_count, 1);
 
   // The menu bar by Alt alone: it opens on File; Right moves to Run and to About, and Enter on
-  // About opens the dialog, with the focus on OK.
-  Press(Qt::Key_Alt);
+  // About opens the dialog, with the focus on OK. The item the keys are on is marked.
   auto* bar = TopLevel("Form2")->findChild<QMenuBar*>();
   ASSERT_NE(bar, nullptr);
+  const QImage bar_at_rest = bar->grab().toImage();
+  Press(Qt::Key_Alt);
+  EXPECT_NE(bar->grab().toImage(), bar_at_rest) << "Alt reaches the menu bar unseen";
   ASSERT_NE(bar->activeAction(), nullptr) << "Alt alone does not reach the menu bar";
   EXPECT_EQ(bar->activeAction()->text().remove('&'), "File");
   Press(Qt::Key_Right);

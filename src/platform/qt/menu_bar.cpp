@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QCursor>
 #include <QMenuBar>
+#include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 
 #include "platform/qt/qt_text.h"
 
@@ -16,6 +18,24 @@ void RaiseClickOnTrigger(QAction* action, std::string_view name, EventSink& even
                    [&events, name = std::string(name)] { events.Raise(name, Event::Click, {}); });
 }
 
+// Some styles (Fusion among them) mark a menu bar's item only while its menu is open, so Alt and
+// the arrow keys would move along the bar unseen. This draws the item the keys or the pointer
+// are on as the style draws an open one.
+class MarkedMenuBarStyle final : public QProxyStyle {
+ public:
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (element == CE_MenuBarItem && item != nullptr && (item->state & State_Selected)) {
+      QStyleOptionMenuItem marked = *item;
+      marked.state |= State_Sunken;
+      QProxyStyle::drawControl(element, &marked, painter, widget);
+      return;
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
+  }
+};
+
 }  // namespace
 
 MenuBar::MenuBar(QMainWindow& window, std::span<const MenuDescription> menus, EventSink& events) {
@@ -23,6 +43,9 @@ MenuBar::MenuBar(QMainWindow& window, std::span<const MenuDescription> menus, Ev
   QMenuBar* bar = window.menuBar();
   // The bar stays in the window, also on desktops that offer a global menu.
   bar->setNativeMenuBar(false);
+  auto* style = new MarkedMenuBarStyle;
+  style->setParent(bar);
+  bar->setStyle(style);
   for (const MenuDescription& menu : menus) {
     if (menu.items.empty()) {
       RaiseClickOnTrigger(bar->addAction(ToDisplay(menu.caption)), menu.name, events);
