@@ -2,13 +2,13 @@
 
 #include <poll.h>
 #include <signal.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <utility>
+
+#include "fuse_support.h"
 
 namespace vantrel::testing {
 
@@ -47,15 +47,7 @@ void ReadCommands(const std::string& program, const std::string& mount_point,
 }  // namespace
 
 void LeaveMount(const std::string& mount_point, int code) {
-  if (::umount2(mount_point.c_str(), MNT_DETACH) != 0) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-      ::execlp("fusermount3", "fusermount3", "-u", "-z", mount_point.c_str(),
-               static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    if (child > 0) ::waitpid(child, nullptr, 0);
-  }
+  posix_testing::DetachMount(mount_point);
   ::_exit(code);
 }
 
