@@ -13,6 +13,7 @@ inline constexpr RegistryKey kHkeyLocalMachine = 0x80000002u;
 inline constexpr long kErrorSuccess = 0;
 inline constexpr long kErrorFileNotFound = 2;
 inline constexpr long kErrorAccessDenied = 5;
+inline constexpr long kErrorNotReady = 21;
 inline constexpr long kErrorMoreData = 234;
 
 inline constexpr std::uint32_t kRegSz = 1;

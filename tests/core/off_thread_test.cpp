@@ -30,7 +30,7 @@ bool AbandonedEnd(const platform::ThreadedOffThread& off_thread) {
 class OffThreadTest : public ::testing::Test {
  protected:
   TestGuiWait gui;
-  platform::ThreadedOffThread off_thread{gui};
+  platform::ThreadedOffThread off_thread{gui, gui.state, std::make_shared<platform::StuckPlaces>()};
   Gate gate;
 };
 
@@ -58,17 +58,42 @@ TEST_F(OffThreadTest, RunWaitsForTheWorkHandlingEventsAndShowsBusyOnlyWhenLong) 
   EXPECT_EQ(gui.busy_changes, (std::vector<bool>{true, false}));
 }
 
-TEST_F(OffThreadTest, WorkThatAnswersMayTakeLongerThanTheDeadline) {
+TEST_F(OffThreadTest, WorkThatKeepsAnsweringMayTakeLongerThanTheDeadline) {
   bool read_all = false;
   EXPECT_TRUE(off_thread.RunAnswering(
       [&read_all](const std::function<void()>& answered) {
-        answered();
-        std::this_thread::sleep_for(200ms);  // a slow listing that keeps delivering
+        for (int batch = 0; batch < 10; ++batch) {  // a slow listing that keeps delivering
+          answered();
+          std::this_thread::sleep_for(20ms);
+        }
         read_all = true;
       },
-      50ms, "/mnt/slow"));
+      100ms, "/mnt/slow"));
   EXPECT_TRUE(read_all);
   EXPECT_EQ(off_thread.abandoned(), 0U);
+}
+
+TEST_F(OffThreadTest, WorkThatAnswersAndThenStopsIsGivenUpADeadlineAfterItsLastAnswer) {
+  auto late = std::make_shared<std::atomic<bool>>(false);
+  const auto start = Clock::now();
+  EXPECT_FALSE(off_thread.RunAnswering(
+      [this, late](const std::function<void()>& answered) {
+        for (int batch = 0; batch < 3; ++batch) {
+          answered();
+          std::this_thread::sleep_for(60ms);
+        }
+        answered();  // then the mount stops answering
+        gate.Pass();
+        *late = true;
+      },
+      100ms, "/mnt/stops"));
+  const auto waited = Clock::now() - start;
+  EXPECT_GE(waited, 270ms);
+  EXPECT_LT(waited, 1s);
+  EXPECT_TRUE(off_thread.Stuck("/mnt/stops"));
+  gate.Open();
+  EXPECT_TRUE(AbandonedEnd(off_thread));
+  EXPECT_FALSE(off_thread.Stuck("/mnt/stops"));
 }
 
 TEST_F(OffThreadTest, WorkThatNeverAnswersIsGivenUpAndItsPlaceFailsAtOnceUntilItAnswers) {
@@ -106,7 +131,7 @@ TEST_F(OffThreadTest, WorkThatNeverAnswersIsGivenUpAndItsPlaceFailsAtOnceUntilIt
 TEST_F(OffThreadTest, ACloseRequestDuringAWaitEndsTheProcessWithoutWaitingForTheWorker) {
   EXPECT_EXIT(
       {
-        gui.on_events = [this] { gui.end_requested = true; };
+        gui.on_events = [this] { gui.state.end_requested = true; };
         off_thread.Run([this] { gate.Pass(); });  // never released
         std::_Exit(0);                            // not reached
       },

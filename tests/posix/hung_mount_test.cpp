@@ -86,7 +86,7 @@ class HungMountWaitTest : public HungMountTest {
   }
 
   testing::TestGuiWait gui;
-  ThreadedOffThread off_thread{gui};
+  ThreadedOffThread off_thread{gui, gui.state, std::make_shared<platform::StuckPlaces>()};
 };
 
 TEST_F(HungMountTest, ServesItsTreeAndHoldsEveryCallWhileHung) {
@@ -154,8 +154,8 @@ TEST_F(HungMountWaitTest, FolderReadGivesUpAfterItsDeadlineAndTheMountIsNotAsked
   milliseconds took =
       TimeOf([&] { read = ReadFolderSnapshotOffThread(off_thread, mount / "docs"); });
   EXPECT_FALSE(read.has_value());
-  EXPECT_GE(took, platform::kFolderAnswerDeadline - milliseconds(20));
-  EXPECT_LT(took, platform::kFolderAnswerDeadline + milliseconds(500));
+  EXPECT_GE(took, platform::kAnswerDeadline - milliseconds(20));
+  EXPECT_LT(took, platform::kAnswerDeadline + milliseconds(500));
   EXPECT_EQ(off_thread.abandoned(), 1u);
 
   // Another folder of the same mount: refused at once while the first read is stuck.
@@ -265,9 +265,9 @@ TEST_F(HungMountTest, ProgramEndsWhileACopyOutOfTheHungMountWaits) {
   const pid_t program = ::fork();
   if (program == 0) {
     testing::TestGuiWait gui;
-    ThreadedOffThread off_thread(gui);
+    ThreadedOffThread off_thread(gui, gui.state, std::make_shared<platform::StuckPlaces>());
     gui.on_events = [&gui] {
-      if (gui.rounds >= 20) gui.end_requested = true;
+      if (gui.rounds >= 20) gui.state.end_requested = true;
     };
     const PaintEvents paint(gui);
     const auto native = platform::MakeNativeFileSystem();

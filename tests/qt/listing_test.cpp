@@ -21,7 +21,7 @@ TEST(FolderSnapshotsTest, ShareOneReadPerScopeAndReadAgainOnRefresh) {
   testing::TempFolder temp;
   const std::string folder = temp.str();
   temp.Write("a.txt", "");
-  FolderSnapshots snapshots;
+  FolderSnapshots snapshots(platform::ImmediateOffThread());
   {
     const FolderSnapshots::Scope outer(snapshots);
     const auto first = snapshots.Read(folder);

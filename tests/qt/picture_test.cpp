@@ -11,7 +11,10 @@
 namespace vantrel::qt_testing {
 namespace {
 
-using platform::qt::LoadPictureFile;
+platform::PicturePtr Load(const std::string& path) {
+  return platform::qt::LoadPictureFile(path, platform::ImmediateOffThread());
+}
+
 using platform::qt::QtPicture;
 
 QSize SizeOf(const platform::PicturePtr& picture) {
@@ -20,27 +23,26 @@ QSize SizeOf(const platform::PicturePtr& picture) {
 }
 
 TEST(LoadPictureTest, ReadsTheProjectsIconFiles) {
-  EXPECT_EQ(SizeOf(LoadPictureFile(VANTREL_RESOURCES_DIR "/grab.ico")), QSize(48, 48));
-  EXPECT_FALSE(SizeOf(LoadPictureFile(VANTREL_RESOURCES_DIR "/vantrel.ico")).isEmpty());
-  EXPECT_EQ(SizeOf(LoadPictureFile(VANTREL_RESOURCES_DIR "/icons/vantrel-256.png")),
-            QSize(256, 256));
+  EXPECT_EQ(SizeOf(Load(VANTREL_RESOURCES_DIR "/grab.ico")), QSize(48, 48));
+  EXPECT_FALSE(SizeOf(Load(VANTREL_RESOURCES_DIR "/vantrel.ico")).isEmpty());
+  EXPECT_EQ(SizeOf(Load(VANTREL_RESOURCES_DIR "/icons/vantrel-256.png")), QSize(256, 256));
 }
 
 TEST(LoadPictureTest, FailsCleanlyOnWhatIsNoPicture) {
   testing::TempFolder temp;
-  EXPECT_EQ(LoadPictureFile(temp.str() + "/missing.ico"), nullptr);
-  EXPECT_EQ(LoadPictureFile(temp.Write("empty.ico", "")), nullptr);
-  EXPECT_EQ(LoadPictureFile(temp.Write("text.ico", "plain text, not an icon")), nullptr);
+  EXPECT_EQ(Load(temp.str() + "/missing.ico"), nullptr);
+  EXPECT_EQ(Load(temp.Write("empty.ico", "")), nullptr);
+  EXPECT_EQ(Load(temp.Write("text.ico", "plain text, not an icon")), nullptr);
   // The start of a real icon, cut short.
   const std::string icon = testing::ReadAll(VANTREL_RESOURCES_DIR "/grab.ico");
-  EXPECT_EQ(LoadPictureFile(temp.Write("cut.ico", icon.substr(0, 30))), nullptr);
-  EXPECT_EQ(LoadPictureFile(temp.Folder("folder.ico")), nullptr);
+  EXPECT_EQ(Load(temp.Write("cut.ico", icon.substr(0, 30))), nullptr);
+  EXPECT_EQ(Load(temp.Folder("folder.ico")), nullptr);
 
   // A FIFO with no writer must not hang the drag start.
   const std::string fifo = temp.str() + "/fifo.ico";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(LoadPictureFile(fifo), nullptr);
+  EXPECT_EQ(Load(fifo), nullptr);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
@@ -56,7 +58,7 @@ TEST(LoadPictureTest, OpensAPathThatIsNotUtf8) {
       "gr\xEF\xBF\xBD"
       "b.ico",
       "not an icon");
-  EXPECT_EQ(SizeOf(LoadPictureFile(path)), QSize(48, 48));
+  EXPECT_EQ(SizeOf(Load(path)), QSize(48, 48));
 }
 
 }  // namespace

@@ -1,16 +1,21 @@
-// The real window while a handler waits for a worker: it paints, it takes no user input, it
-// shows the busy cursor once the wait is long, and its close box ends the program at once.
+// The real window while a handler waits for a worker: it paints, it keeps the user's input for
+// after the handler, it shows the busy cursor once the wait is long, a window closed meanwhile
+// goes as it would when idle, and closing the last one ends the program at once.
 #include <qpa/qwindowsysteminterface.h>
 #include <QApplication>
+#include <QComboBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "app/application.h"
 #include "platform/off_thread_calls.h"
+#include "platform/qt/qt_dialogs.h"
 #include "qt_fixture.h"
 
 namespace vantrel::qt_testing {
@@ -68,17 +73,28 @@ class WaitingTest : public ProgramTest {
                                                     Qt::LeftButton, QEvent::MouseButtonRelease);
   }
 
+  // A key as the window system delivers it, to whichever window has the keyboard when it is
+  // handled (as Windows does, and Qt's own console platforms), which is the hard case: a window
+  // that comes up meanwhile would get it.
+  static void QueueKey(int key) {
+    using Async = QWindowSystemInterface::AsynchronousDelivery;
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+      QWindowSystemInterface::handleKeyEvent<Async>(nullptr, type, key, Qt::NoModifier);
+    }
+  }
+
   testing::Gate gate;
   testing::GatedFileSystem gated{gate};
   std::unique_ptr<platform::OffThreadFileSystem> off_thread_files;
   QWidget* main_window = nullptr;
 };
 
-TEST_F(WaitingTest, ABlockedCopyPaintsTakesNoInputAndShowsTheBusyCursor) {
+TEST_F(WaitingTest, ABlockedCopyPaintsShowsTheBusyCursorAndKeepsInputForAfterIt) {
   ASSERT_NO_FATAL_FAILURE(Start());
   QWidget* label = Child<QWidget>(main_window, "Label4");
   PaintCounter counter(label);
   dialogs.answers.push_back(platform::Answer::Yes);  // "Sure!" to the copy
+  dialogs.inputs.push_back("");                      // the new folder's name: none
 
   int paints_while_blocked = 0;
   bool busy_shown = false;
@@ -98,25 +114,168 @@ TEST_F(WaitingTest, ABlockedCopyPaintsTakesNoInputAndShowsTheBusyCursor) {
   EXPECT_TRUE(busy_shown);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_TRUE(fs::exists(temp.path() / "to" / "a.txt"));
-  // The click made while the copy ran was not taken, then or later: "New Folder" asked nothing.
-  QTest::qWait(50);
+  // The click made while the copy ran was kept: "New Folder" asks once the copy's handler is over.
   EXPECT_TRUE(dialogs.input_prompts.empty());
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !dialogs.input_prompts.empty(); }, 2000));
+  EXPECT_EQ(dialogs.input_prompts.size(), 1U);
 }
 
-TEST_F(WaitingTest, TheCloseBoxDuringABlockedCopyEndsTheProgramAtOnce) {
+TEST_F(WaitingTest, InputQueuedBeforeAQuestionIsDroppedBeforeItShows) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  QueueClick(Child<QWidget>(main_window, "Command1"));  // "New Folder"
+  QueueKey(Qt::Key_Return);
+  windows->DropQueuedInput();
+  QTest::qWait(100);
+  EXPECT_TRUE(dialogs.input_prompts.empty());
+
+  dialogs.inputs.push_back("");
+  QueueClick(Child<QWidget>(main_window, "Command1"));  // the same click, after: it is taken
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !dialogs.input_prompts.empty(); }, 2000));
+}
+
+TEST_F(WaitingTest, ADriveListOpenedDuringAWaitReadsNothingAndTheWaitEndsOnTime) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  int reads = 0;
+  // A read of the drives waits as the real one does; started inside the copy's wait it would be
+  // a wait inside a wait.
+  drives_now = [this, &reads] {
+    ++reads;
+    (void)windows->off_thread().Run([] { std::this_thread::sleep_for(std::chrono::seconds(2)); });
+    return drives;
+  };
+  dialogs.answers.push_back(platform::Answer::Yes);
+  auto* drive1 = Child<QComboBox>(main_window, "Drive1");
+  std::chrono::steady_clock::time_point released;
+  // A screen reader's "open" action reaches the drive list while input is kept.
+  QTimer::singleShot(50, [&] { drive1->showPopup(); });
+  QTimer::singleShot(300, [&] {
+    released = std::chrono::steady_clock::now();
+    gate.Open();
+  });
+  Child<QPushButton>(main_window, "Command8")->click();
+  const auto late = std::chrono::steady_clock::now() - released;
+  drive1->hidePopup();
+  EXPECT_EQ(reads, 0);
+  EXPECT_LT(late, std::chrono::milliseconds(500)) << "the handler goes on soon after its worker";
+  EXPECT_TRUE(fs::exists(temp.path() / "to" / "a.txt"));
+}
+
+TEST_F(WaitingTest, AboutClosedDuringABlockedCopyGoesAloneAndTheCopyEnds) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  QWidget* about = OpenAbout();
+  ASSERT_NE(about, nullptr);
+  dialogs.answers.push_back(platform::Answer::Yes);
+  bool main_shown_after_close = false;
+  QTimer::singleShot(400, [&] {  // the busy cursor shows by now
+    QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        about->windowHandle());
+  });
+  QTimer::singleShot(600, [&] {
+    main_shown_after_close = main_window->isVisible() && !about->isVisible();
+    gate.Open();
+  });
+  Child<QPushButton>(main_window, "Command8")->click();
+  EXPECT_TRUE(main_shown_after_close);
+  EXPECT_TRUE(fs::exists(temp.path() / "to" / "a.txt"));
+  EXPECT_EQ(quit_count, 0);
+  EXPECT_TRUE(main_window->isVisible());
+  EXPECT_EQ(TopLevel("frmAbout"), nullptr);
+}
+
+TEST_F(WaitingTest, MainWindowClosedDuringABlockedCopyGoesAndAboutStays) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  QWidget* about = OpenAbout();
+  ASSERT_NE(about, nullptr);
+  dialogs.answers.push_back(platform::Answer::Yes);
+  bool about_stayed = false;
+  QTimer::singleShot(400, [&] {
+    QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        main_window->windowHandle());
+  });
+  QTimer::singleShot(600, [&] {
+    about_stayed = about->isVisible() && !main_window->isVisible();
+    gate.Open();
+  });
+  Child<QPushButton>(main_window, "Command8")->click();
+  EXPECT_TRUE(about_stayed);
+  EXPECT_TRUE(about->isVisible());
+  EXPECT_EQ(quit_count, 0);
+}
+
+TEST_F(WaitingTest, TheLastWindowClosedAfterTheBusyCursorEndsTheProgramAtOnce) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
         Start();
         dialogs.answers.push_back(platform::Answer::Yes);
-        QTimer::singleShot(50, [&] {
+        QTimer::singleShot(400, [&] {
+          if (QApplication::overrideCursor() == nullptr) std::_Exit(3);  // not busy yet
           QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
               main_window->windowHandle());
         });
+        QTimer::singleShot(1400, [] { std::_Exit(4); });       // not ended within a second
         Child<QPushButton>(main_window, "Command8")->click();  // the gate is never opened
         std::_Exit(0);
       },
       ::testing::ExitedWithCode(kEndedCode), "");
+}
+
+// The real boxes, but "Sure!" to the copy answered at once.
+class CopyYesThenRealDialogs final : public platform::Dialogs {
+ public:
+  explicit CopyYesThenRealDialogs(std::function<void()> drop) : real_(std::move(drop)) {}
+  platform::Answer MessageBox(const std::string& prompt, int style,
+                              const std::string& title) override {
+    if (title == "Sure!") return platform::Answer::Yes;
+    return real_.MessageBox(prompt, style, title);
+  }
+  std::string InputBox(const std::string& prompt) override { return real_.InputBox(prompt); }
+
+ private:
+  platform::qt::QtDialogs real_;
+};
+
+class WaitingWithRealBoxesTest : public WaitingTest {
+ protected:
+  platform::Dialogs& HandlerDialogs() override { return real_dialogs; }
+  CopyYesThenRealDialogs real_dialogs{[this] { windows->DropQueuedInput(); }};
+};
+
+TEST_F(WaitingWithRealBoxesTest,
+       DeleteClickedDuringAWaitAsksAfterItAndAnEarlierEnterAnswersNothing) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  QTimer::singleShot(20, [&] {
+    QueueClick(Child<QWidget>(main_window, "Command3"));  // "Delete.."
+    QueueKey(Qt::Key_Return);  // typed before the question shows: it must not answer Yes
+  });
+  QTimer::singleShot(300, [&] { gate.Open(); });
+  // The question is answered from a timer, since it waits in an event loop of its own.
+  QString asked;
+  bool there_while_asked = false;
+  QTimer answerer;
+  QObject::connect(&answerer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    if (asked.isEmpty()) {  // first seen: give a queued Enter time to answer it, if it could
+      asked = box->windowTitle();
+      return;
+    }
+    there_while_asked = fs::exists(temp.path() / "a.txt");
+    box->button(QMessageBox::Yes)->click();
+  });
+  answerer.start(200);
+  QTimer watchdog;  // a box left open fails the test instead of hanging it
+  QObject::connect(&watchdog, &QTimer::timeout, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  watchdog.start(5000);
+  Child<QPushButton>(main_window, "Command8")->click();
+  EXPECT_TRUE(fs::exists(temp.path() / "to" / "a.txt"));
+  EXPECT_TRUE(asked.isEmpty()) << "nothing is asked before the copy's handler has ended";
+
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !fs::exists(temp.path() / "a.txt"); }, 3000));
+  EXPECT_EQ(asked, QStringLiteral("File Delete!"));
+  EXPECT_TRUE(there_while_asked);
 }
 
 }  // namespace

@@ -5,12 +5,13 @@
 
 namespace vantrel::testing {
 
-void TestGuiWait::HandleEventsUntil(std::chrono::steady_clock::time_point until) {
+void TestGuiWait::HandleEventsUntil(std::chrono::steady_clock::time_point until,
+                                    const std::atomic<bool>& woken) {
   {
     // Some event comes every few milliseconds, as on a desktop (a paint, a timer).
     until = std::min(until, std::chrono::steady_clock::now() + kEventEvery);
     std::unique_lock lock(mutex_);
-    woken_.wait_until(lock, until, [this] { return wake_; });
+    woken_.wait_until(lock, until, [this, &woken] { return wake_ || woken; });
     wake_ = false;
   }
   ++rounds;

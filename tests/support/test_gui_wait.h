@@ -20,17 +20,20 @@ class TestGuiWait final : public platform::GuiWait {
   // The longest a round of event handling waits for something to happen.
   static constexpr std::chrono::milliseconds kEventEvery{10};
 
-  void HandleEventsUntil(std::chrono::steady_clock::time_point until) override;
+  void HandleEventsUntil(std::chrono::steady_clock::time_point until,
+                         const std::atomic<bool>& woken) override;
   void Wake() override;
   void ShowBusy(bool busy) override { busy_changes.push_back(busy); }
-  bool EndRequested() const override { return end_requested; }
+  void WaitEnded() override { ++waits_ended; }
   [[noreturn]] void EndNow() override;
 
   // Runs in every round of event handling, on the waiting thread.
   std::function<void()> on_events;
   std::atomic<int> rounds{0};
   std::vector<bool> busy_changes;
-  std::atomic<bool> end_requested{false};
+  int waits_ended = 0;
+  // The window system's side of the wait: set end_requested here, on the waiting thread.
+  platform::WaitState state;
 
  private:
   std::mutex mutex_;

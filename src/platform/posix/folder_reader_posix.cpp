@@ -79,11 +79,12 @@ std::optional<lists::FolderSnapshot> ReadFolderSnapshot(const std::string& path,
   lists::FolderSnapshot snapshot;
   snapshot.Reserve(kInitialEntries, kInitialNameBytes);
   posix::LinkTargets links(path);
-  for (bool first = true;; first = false) {
+  for (std::size_t count = 0;; ++count) {
     errno = 0;
     const dirent* found = ::readdir(dir.get());
-    // The first readdir has fetched a batch of entries from the file system: it is alive.
-    if (first && answered) answered();
+    // The first readdir has fetched a batch of entries from the file system: it is alive; so is
+    // one that keeps giving entries, each of which may have cost a look at a link's target.
+    if (count % kEntriesPerAnswer == 0 && answered) answered();
     if (found == nullptr) break;
     if (IsDotOrDotDot(found->d_name)) continue;
     if (!AddEntry(snapshot, folder_fd, links, *found)) return std::nullopt;

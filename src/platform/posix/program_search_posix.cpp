@@ -5,6 +5,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
+
+#include "platform/posix/file_system_of_posix.h"
+#include "platform/stuck_places.h"
 
 namespace vantrel::platform::posix {
 
@@ -14,7 +18,21 @@ bool IsExecutableFile(const std::string& path) {
          ::access(path.c_str(), X_OK) == 0;
 }
 
+namespace {
+
+// A folder of the search path may sit on a network mount that stopped answering: each look is
+// bounded, and a mount that did not answer is passed over at once from then on.
+bool IsExecutableFileWithin(const std::string& path, const std::vector<std::string>& mounts) {
+  auto found = std::make_shared<bool>(false);
+  return LookWithin(ProcessStuckPlaces(), FileSystemIn(path, mounts), kAnswerDeadline,
+                    [found, path] { *found = IsExecutableFile(path); }) &&
+         *found;
+}
+
+}  // namespace
+
 std::string FindProgram(std::span<const std::string_view> names, std::string_view search_path) {
+  const std::vector<std::string> mounts = ReadMountPoints();
   for (std::string_view name : names) {
     std::size_t start = 0;
     while (start <= search_path.size()) {
@@ -25,7 +43,7 @@ std::string FindProgram(std::span<const std::string_view> names, std::string_vie
       std::string candidate(folder);
       if (candidate.back() != '/') candidate.push_back('/');
       candidate.append(name);
-      if (IsExecutableFile(candidate)) return candidate;
+      if (IsExecutableFileWithin(candidate, mounts)) return candidate;
     }
   }
   return {};

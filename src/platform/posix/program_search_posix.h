@@ -13,7 +13,9 @@ bool IsExecutableFile(const std::string& path);
 
 // The full path of the first name, in the order given, found as an executable file in one of the
 // ':'-separated folders; empty when none is. Empty and relative folders are skipped, so the
-// answer is always an absolute path and never depends on the working folder.
+// answer is always an absolute path and never depends on the working folder. Blocks, but each
+// look is bounded: a folder on a mount that does not answer costs kAnswerDeadline once, and that
+// mount is passed over at once afterwards.
 std::string FindProgram(std::span<const std::string_view> names, std::string_view search_path);
 
 // The process's PATH, or the usual system folders where it is not set.

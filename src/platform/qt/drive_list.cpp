@@ -60,9 +60,11 @@ void QtDriveList::Picked(int index) {
 
 void QtDriveList::ReadDrives() {
   FrontEndContext& front_end = context_.front_end;
-  if (!front_end.list_drives) return;
+  // Opened while a handler waits (a screen reader can open it then): a read would be a wait
+  // inside that wait, so the list shows the drives it read last.
+  if (!front_end.list_drives || front_end.off_thread.Waiting()) return;
   lists::DriveMemory::ListItems items =
-      front_end.drives.Reread(front_end.list_drives(*front_end.off_thread), Drive());
+      front_end.drives.Reread(front_end.list_drives(front_end.off_thread), Drive());
   if (items.texts == texts_ && items.shown == shown_) return;
   ShowItems(std::move(items.texts));
   shown_ = items.shown;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <mutex>
 #include <span>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -31,6 +32,17 @@ struct ExecuteBitsScan::Work {
   std::mutex mutex;
   QObject* receiver = nullptr;
   std::function<void()> deliver;
+  std::shared_ptr<StuckPlaces> places;
+  std::string place;
+  bool marked = false;  // the place is marked stuck for this scan
+
+  // On the GUI thread, once the deadline has passed.
+  void MarkIfRunning() {
+    const std::lock_guard lock(mutex);
+    if (working == 0 || marked) return;
+    places->Mark(place);
+    marked = true;
+  }
 
   void Run() {
     const std::span<const std::uint32_t> all(files);
@@ -45,6 +57,8 @@ struct ExecuteBitsScan::Work {
     // The last worker to finish hands the marks over.
     if (working.fetch_sub(1) != 1) return;
     const std::lock_guard lock(mutex);
+    if (marked) places->Unmark(place);
+    marked = false;
     if (receiver != nullptr && !stop) {
       QMetaObject::invokeMethod(receiver, deliver, Qt::QueuedConnection);
     }
@@ -56,8 +70,11 @@ unsigned ExecuteBitsScan::Threads() {
 }
 
 ExecuteBitsScan::ExecuteBitsScan(std::string folder, lists::SharedSnapshot snapshot,
-                                 std::vector<std::uint32_t> files, Done done)
+                                 std::vector<std::uint32_t> files, Done done,
+                                 std::shared_ptr<StuckPlaces> places, std::string place)
     : work_(std::make_shared<Work>()), done_(std::move(done)) {
+  work_->places = std::move(places);
+  work_->place = std::move(place);
   work_->folder = std::move(folder);
   work_->snapshot = std::move(snapshot);
   work_->files = std::move(files);
@@ -66,7 +83,18 @@ ExecuteBitsScan::ExecuteBitsScan(std::string folder, lists::SharedSnapshot snaps
   work_->deliver = [this] { Deliver(); };
   const unsigned threads = Threads();
   work_->working = threads;
-  for (unsigned i = 0; i < threads; ++i) std::thread([work = work_] { work->Run(); }).detach();
+  unsigned started = 0;
+  try {
+    for (; started < threads; ++started) std::thread([work = work_] { work->Run(); }).detach();
+  } catch (const std::system_error&) {
+    // Fewer threads than planned (none at worst, and then no marks come): those started do it all.
+    work_->working -= threads - started;
+    if (started == 0) work_->receiver = nullptr;
+  }
+  deadline_.setSingleShot(true);
+  QObject::connect(&deadline_, &QTimer::timeout, &receiver_,
+                   [work = work_] { work->MarkIfRunning(); });
+  deadline_.start(static_cast<int>(kAnswerDeadline.count()));
 }
 
 ExecuteBitsScan::~ExecuteBitsScan() {

@@ -11,6 +11,8 @@
 
 #include "lists/listing.h"
 #include "platform/folder_reader.h"
+#include "platform/native.h"
+#include "platform/off_thread_calls.h"
 #include "platform/qt/app_icons.h"
 #include "platform/qt/drag_data.h"
 #include "platform/qt/qt_picture.h"
@@ -117,8 +119,8 @@ void QtFileList::ListPrograms(lists::SharedSnapshot snapshot, bool keep_selectio
   lists::ProgramRows program = lists::ProgramListRows(*snapshot, pattern);
   if (program.unknown.size() < kScanInBackground) {
     std::vector<std::uint8_t> marks(program.unknown.size());
-    context_.front_end.off_thread->Run(
-        [&] { ReadExecuteBits(path_, *snapshot, program.unknown, marks); });
+    ReadExecuteBitsOffThread(context_.front_end.off_thread, path_, snapshot, program.unknown,
+                             marks);
     auto rows = lists::AddExecutables(*snapshot, std::move(program.rows), program.unknown, marks);
     Show(lists::ListedNames(std::move(snapshot), std::move(rows)).CompactIfSparse(),
          keep_selection);
@@ -126,13 +128,17 @@ void QtFileList::ListPrograms(lists::SharedSnapshot snapshot, bool keep_selectio
   }
   // Many files to ask about: show the names known now, and all of them once the workers are done.
   Show(lists::ListedNames(snapshot, program.rows).CompactIfSparse(), keep_selection);
+  FrontEndContext& front_end = context_.front_end;
+  std::string place = FileSystemOf(path_);
+  if (front_end.off_thread.Stuck(place)) return;  // more threads would only hang beside the others
   scan_ = std::make_unique<ExecuteBitsScan>(
       path_, snapshot, std::move(program.unknown),
       [this, snapshot, rows = std::move(program.rows)](std::vector<std::uint32_t> files,
                                                        std::vector<std::uint8_t> marks) {
         auto all = lists::AddExecutables(*snapshot, rows, files, marks);
         Show(lists::ListedNames(snapshot, std::move(all)).CompactIfSparse(), true);
-      });
+      },
+      front_end.places, std::move(place));
 }
 
 void QtFileList::Show(lists::ListedNames names, bool keep_selection) {

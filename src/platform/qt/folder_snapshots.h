@@ -5,10 +5,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "lists/folder_snapshot.h"
+#include "platform/events.h"
 #include "platform/off_thread.h"
 
 namespace vantrel::platform::qt {
@@ -27,8 +29,8 @@ class FolderSnapshots {
     FolderSnapshots& snapshots_;
   };
 
-  // Folders are read through this from then on (at first, at once on the calling thread).
-  void ReadThrough(OffThread& off_thread) { off_thread_ = &off_thread; }
+  // Folders are read through `off_thread`.
+  explicit FolderSnapshots(OffThread& off_thread) : off_thread_(&off_thread) {}
 
   // The snapshot this scope already read of the folder, or a fresh read; null when the folder
   // cannot be read or did not answer in time. Outside any scope nothing is kept.
@@ -41,9 +43,27 @@ class FolderSnapshots {
  private:
   lists::SharedSnapshot Keep(const std::string& folder, lists::SharedSnapshot snapshot);
 
-  OffThread* off_thread_ = &ImmediateOffThread();
+  OffThread* off_thread_;
   int depth_ = 0;
   std::vector<std::pair<std::string, lists::SharedSnapshot>> kept_;
+};
+
+// Passes events on with a scope open, so the lists that one handler sets share their reads.
+class ScopedSink final : public EventSink {
+ public:
+  ScopedSink(EventSink& inner, FolderSnapshots& snapshots) : inner_(inner), snapshots_(snapshots) {}
+
+  bool Handles(std::string_view control, Event event) const override {
+    return inner_.Handles(control, event);
+  }
+  void Raise(std::string_view control, Event event, const EventArgs& args) override {
+    const FolderSnapshots::Scope scope(snapshots_);
+    inner_.Raise(control, event, args);
+  }
+
+ private:
+  EventSink& inner_;
+  FolderSnapshots& snapshots_;
 };
 
 }  // namespace vantrel::platform::qt

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "lists/drive_memory.h"
 #include "platform/off_thread.h"
 #include "platform/qt/folder_snapshots.h"
+#include "platform/wait_state.h"
 
 class QDrag;
 
@@ -22,9 +24,11 @@ struct FrontEndContext {
   // Reads the drives again when a drive list opens; null keeps the drives known at start.
   std::function<std::vector<DriveInfo>(OffThread&)> list_drives{};
   // Where calls that may block on a disk or a network run.
-  OffThread* off_thread = &ImmediateOffThread();
+  OffThread& off_thread;
+  // Where the file systems that stopped answering are kept: those of off_thread.
+  std::shared_ptr<StuckPlaces> places;
   std::string working_folder;
-  FolderSnapshots snapshots{};
+  FolderSnapshots snapshots;
   // Runs a drag to its end (QDrag::exec); the drag object is deleted afterwards by its caller.
   std::function<void(QDrag&)> run_drag{};
   // While a drag runs, drops wait here and run once it has finished, so their handlers never
@@ -33,12 +37,8 @@ struct FrontEndContext {
   std::vector<std::function<void()>> after_drag{};
   // Every window that exists, for the end of the program.
   std::vector<QtWindow*> windows{};
-  // Set by EndProgram: from then on no event reaches a handler.
-  bool ended = false;
-  // Rounds of event handling in progress while a handler waits for a worker; a window closed
-  // during one asks for the end of the program.
-  int waiting = 0;
-  bool end_requested = false;
+  // Whether a handler waits for a worker, and whether the program has ended.
+  WaitState& wait;
 };
 
 }  // namespace vantrel::platform::qt

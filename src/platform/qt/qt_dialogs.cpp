@@ -85,6 +85,7 @@ Answer QtDialogs::MessageBox(const std::string& prompt, int style, const std::st
   box.setText(ToDisplay(prompt));
   box.setIcon(IconOf(style));
   AddButtons(box, style);
+  DropQueuedInput();
   return AnswerOf(box.exec());
 }
 
@@ -95,6 +96,7 @@ std::string QtDialogs::InputBox(const std::string& prompt) {
   box.setLabelText(ToDisplay(prompt));
   box.setInputMode(QInputDialog::TextInput);
   box.setTextValue({});
+  DropQueuedInput();
   if (box.exec() != QDialog::Accepted) return {};
   return FromTyped(box.textValue());
 }

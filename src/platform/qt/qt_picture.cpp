@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+#include "platform/off_thread_calls.h"
+
 namespace vantrel::platform::qt {
 
 namespace {
@@ -48,8 +50,10 @@ QPixmap ReadPixmap(const QByteArray& bytes) {
 }  // namespace
 
 PicturePtr LoadPictureFile(const std::string& path, OffThread& off_thread) {
-  std::optional<QByteArray> bytes;
-  off_thread.Run([&] { bytes = ReadPictureBytes(path); });
+  const std::optional<QByteArray> bytes = ReadOffThread(
+      off_thread, path,
+      [](const std::string& file, const std::function<void()>&) { return ReadPictureBytes(file); },
+      std::optional<QByteArray>());
   if (!bytes) return nullptr;
   QPixmap pixmap = ReadPixmap(*bytes);
   if (pixmap.isNull()) return nullptr;

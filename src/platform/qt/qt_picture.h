@@ -23,6 +23,6 @@ class QtPicture final : public Picture {
 // file, or holds no picture Qt can read. The path is opened as raw bytes, so a name that is not
 // UTF-8 still names the right file. The file is read through `off_thread`; the picture is made
 // on the calling thread, as Qt wants.
-PicturePtr LoadPictureFile(const std::string& path, OffThread& off_thread = ImmediateOffThread());
+PicturePtr LoadPictureFile(const std::string& path, OffThread& off_thread);
 
 }  // namespace vantrel::platform::qt

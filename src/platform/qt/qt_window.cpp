@@ -1,6 +1,7 @@
 #include "platform/qt/qt_window.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -14,7 +15,8 @@ namespace vantrel::platform::qt {
 QtWindow::QtWindow(const WindowDescription& description, EventSink& events,
                    FrontEndContext& front_end)
     : description_(description),
-      events_(events, front_end),
+      scoped_(events, front_end.snapshots),
+      events_(scoped_, front_end.wait),
       front_end_(front_end),
       form_(std::make_unique<FormWidget>([this] { Closed(); })) {
   menus_.emplace(*form_, description_.menus, events_);
@@ -105,9 +107,12 @@ void QtWindow::Closed() {
       break;
     }
   }
-  // The close box always works: closed while a handler waits on a worker, the window ends the
-  // program, which the wait does at once instead of waiting for the worker.
-  if (front_end_.waiting > 0) front_end_.end_requested = true;
+  // Closed while a handler waits on a worker, the window goes as it would when idle, and the
+  // handler runs on. The last window ends the program, which the wait does at once instead of
+  // waiting for the worker.
+  const bool any_loaded = std::any_of(front_end_.windows.begin(), front_end_.windows.end(),
+                                      [](const QtWindow* window) { return window->loaded_; });
+  if (front_end_.wait.waiting && !any_loaded) front_end_.wait.end_requested = true;
 }
 
 void QtWindow::Hide() {

@@ -10,9 +10,9 @@
 
 #include "platform/controls.h"
 #include "platform/qt/form_widget.h"
-#include "platform/qt/gated_sink.h"
 #include "platform/qt/menu_bar.h"
 #include "platform/qt/qt_control.h"
+#include "platform/wait_state.h"
 
 namespace vantrel::platform::qt {
 
@@ -43,7 +43,8 @@ class QtWindow final : public Window {
   void Closed();
 
   WindowDescription description_;
-  GatedSink events_;
+  ScopedSink scoped_;
+  GatedSink events_;  // through the scope
   FrontEndContext& front_end_;
   std::unique_ptr<FormWidget> form_;
   std::optional<MenuBar> menus_;

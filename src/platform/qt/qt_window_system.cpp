@@ -20,15 +20,17 @@ QtWindowSystem::Options QtWindowSystem::SystemOptions() {
 }
 
 QtWindowSystem::QtWindowSystem(Options options)
-    : context_{.drives = lists::DriveMemory({}, options.working_folder, kNativePaths),
-               .list_drives = std::move(options.list_drives),
-               .working_folder = options.working_folder,
-               .run_drag = std::move(options.run_drag)},
-      quit_(std::move(options.quit)),
+    : quit_(std::move(options.quit)),
       gui_wait_(context_, std::move(options.end_now)),
-      off_thread_(gui_wait_) {
-  context_.off_thread = &off_thread_;
-  context_.snapshots.ReadThrough(off_thread_);
+      off_thread_(gui_wait_, wait_, ProcessStuckPlaces()),
+      context_{.drives = lists::DriveMemory({}, options.working_folder, kNativePaths),
+               .list_drives = std::move(options.list_drives),
+               .off_thread = off_thread_,
+               .places = ProcessStuckPlaces(),
+               .working_folder = options.working_folder,
+               .snapshots = FolderSnapshots(off_thread_),
+               .run_drag = std::move(options.run_drag),
+               .wait = wait_} {
   if (context_.list_drives) {
     context_.drives =
         lists::DriveMemory(context_.list_drives(off_thread_), options.working_folder, kNativePaths);
@@ -48,7 +50,7 @@ PicturePtr QtWindowSystem::LoadPicture(const std::string& path) {
 }
 
 void QtWindowSystem::EndProgram() {
-  context_.ended = true;
+  wait_.ended = true;
   for (QtWindow* window : context_.windows) window->Hide();
   quit_();
 }

@@ -41,11 +41,15 @@ class QtWindowSystem final : public WindowSystem {
   // loop, which ends the program.
   void EndProgram() override;
 
+  // Drops the user input queued so far, before a question shows.
+  void DropQueuedInput() { gui_wait_.DropQueuedInput(); }
+
  private:
-  FrontEndContext context_;
+  WaitState wait_;
   std::function<void()> quit_;
-  QtGuiWait gui_wait_;
+  QtGuiWait gui_wait_;  // ends the program through the windows of context_
   ThreadedOffThread off_thread_;
+  FrontEndContext context_;
 };
 
 }  // namespace vantrel::platform::qt

@@ -29,7 +29,8 @@ class SystemServices {
   // The handlers' file calls and program starts run on workers while the windows paint.
   OffThreadFileSystem files_;
   OffThreadProgramStarter programs_;
-  std::unique_ptr<Registry> registry_;
+  std::unique_ptr<Registry> native_registry_;
+  OffThreadRegistry registry_;
   std::unique_ptr<ProgramInfo> program_;
   QtDialogs dialogs_;
   QtClipboard clipboard_;

@@ -60,8 +60,10 @@ std::optional<std::vector<lists::FolderEntry>> ReadFolder(const std::string& pat
   }
   const SearchCloser closer{search};
   entries.reserve(kInitialCapacity);
+  std::size_t count = 0;
   do {
     if (!IsDotOrDotDot(found.cFileName)) entries.push_back(MakeEntry(found));
+    if (++count % kEntriesPerAnswer == 0 && answered) answered();  // still giving entries
   } while (::FindNextFileW(search, &found));
   if (::GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
   return entries;
