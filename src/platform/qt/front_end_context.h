@@ -10,6 +10,7 @@
 #include "lists/drive_memory.h"
 #include "platform/off_thread.h"
 #include "platform/qt/folder_snapshots.h"
+#include "platform/qt/list_icons.h"
 
 class QDrag;
 
@@ -25,6 +26,8 @@ struct FrontEndContext {
   OffThread* off_thread = &ImmediateOffThread();
   std::string working_folder;
   FolderSnapshots snapshots{};
+  // The folder and drive icons every list shows, looked up once the first window has painted.
+  ListIcons icons{};
   // Runs a drag to its end (QDrag::exec); the drag object is deleted afterwards by its caller.
   std::function<void(QDrag&)> run_drag{};
   // While a drag runs, drops wait here and run once it has finished, so their handlers never
