@@ -107,8 +107,13 @@ Memory MemoryNow() {
 
 namespace {
 
+double RatioOf(const Figure& figure) {
+  if (figure.ratio > 0) return figure.ratio;
+  return figure.reference_value > 0 ? figure.value / figure.reference_value : 0;
+}
+
 void PrintLine(const Figure& figure, const std::string& verdict) {
-  const double ratio = figure.reference_value > 0 ? figure.value / figure.reference_value : 0;
+  const double ratio = RatioOf(figure);
   std::printf("%-50s %8.1f %-2s | %-18s %8.1f %-2s | ratio %5.2f | %s\n", figure.what.c_str(),
               figure.value, figure.unit.c_str(), figure.reference.c_str(), figure.reference_value,
               figure.unit.c_str(), ratio, verdict.c_str());
@@ -118,8 +123,10 @@ void PrintLine(const Figure& figure, const std::string& verdict) {
 }  // namespace
 
 bool Report(const Figure& figure) {
-  const bool met =
-      figure.reference_value > 0 && figure.value <= figure.target_ratio * figure.reference_value;
+  const bool met = figure.ratio > 0
+                       ? figure.ratio <= figure.target_ratio
+                       : figure.reference_value > 0 &&
+                             figure.value <= figure.target_ratio * figure.reference_value;
   char target[32];
   std::snprintf(target, sizeof target, "target <= %.2f ", figure.target_ratio);
   PrintLine(figure, target + std::string(met ? "met" : "missed"));

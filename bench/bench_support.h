@@ -44,6 +44,9 @@ struct Figure {
   double reference_value = 0;
   double target_ratio = 1.0;  // the most the ratio may be
   std::string unit = "ms";
+  // The ratio printed and judged when set (a median of per-round ratios, say); otherwise
+  // value / reference_value.
+  double ratio = 0;
 };
 // Prints the line and returns whether the target was met.
 bool Report(const Figure& figure);

@@ -2,7 +2,8 @@
 # Runs every benchmark and prints each figure beside its reference's, measured in the same run on
 # the same machine: "figure | reference | ratio | target met|missed".
 #   bench/run-all.sh           full sizes: folders of 100,000 and 1,000,000 files, a 1 GiB copy
-#                              against cp in 9 pairs, repainting during a 2 GiB copy
+#                              against cp in 9 pairs, repainting during a 2 GiB copy, start-up
+#                              on X (Xvfb) on two desktops
 #   bench/run-all.sh --smoke   each once on a small size, in a few seconds, so CI keeps them working
 #                              (at these sizes the ratios say little; only failures count)
 # BUILD names an optimised build folder (default build/linux). The folders are made under
@@ -67,9 +68,22 @@ echo "== memory: $huge files"
 run "$bin/list_bench" --memory "$work/large" "$huge" "$folders" "$work/start"
 rm -rf "$work/large"
 
-echo "== start-up"
-run "$bin/startup_bench" "$bin/vantrel_startup" "$bin/same_widgets_qt_window" "$work/start" \
-  "$starts" "$bin/minimal_qt_window" "$bin/label_qt_window"
+# Start-up on a real X server (Xvfb, no window manager), on two desktops of the benchmark's own
+# making (bench/icon_themes.sh): one whose icon theme is up to date, one whose theme cache is
+# stale beside a per-user icon folder without a cache. Offscreen, where no icon theme is
+# consulted, for context only.
+"$(dirname "$0")/icon_themes.sh" "$work/desktops" || exit 2
+startup=("$bin/startup_bench" "$bin/vantrel_startup" "$bin/same_widgets_qt_window" "$work/start"
+         "$starts" "$bin/minimal_qt_window" "$bin/label_qt_window")
+for desktop in clean stale; do
+  echo "== start-up on X, $desktop icon theme"
+  d=$work/desktops/$desktop
+  run xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb HOME="$d/home" \
+    XDG_DATA_HOME="$d/data-home" XDG_DATA_DIRS="$d/data-dirs" XDG_CONFIG_HOME="$d/home/.config" \
+    "${startup[@]}"
+done
+echo "== start-up offscreen, for context"
+run "${startup[0]}" --context "${startup[@]:1}"
 
 echo "== copy: $copy_size against cp + sync, in pairs"
 COPY_BENCH=$bin/copy_bench BENCH_DIR=$work run bench/copy_vs_cp.sh "$copy_size" "$copy_pairs"

@@ -3,7 +3,9 @@
 // its menus, three group boxes, two drive combo boxes, two folder lists, three file lists, eight
 // push buttons and five labels, two of them bold and coloured. The lists hold a few fixed rows
 // instead of a folder read from the disk, so what Vantrel costs beyond this window is its own
-// work: its tables, its services, reading the folder. Built with the same flags as Vantrel.
+// work: its tables, its services, reading the folder. Its folder and drive icons are drawn here,
+// not asked of the style, so it searches no icon theme: whatever Vantrel's icons cost before its
+// window shows counts against it. Built with the same flags as Vantrel.
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -12,10 +14,10 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QStringListModel>
-#include <QStyle>
 
 namespace {
 
@@ -31,9 +33,18 @@ QGroupBox* AddGroup(QWidget* parent, const QString& title, QRect where) {
   return group;
 }
 
+// A small icon drawn in one colour, standing in for a folder or drive icon.
+QIcon Glyph(const QColor& colour) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.fillRect(1, 3, 14, 11, colour);
+  return QIcon(pixmap);
+}
+
 QComboBox* AddDrives(QWidget* parent, QRect where) {
   auto* combo = new QComboBox(parent);
-  const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
+  const QIcon icon = Glyph(Qt::gray);
   for (const char* drive : {"/", "/home", "/media/usb"}) combo->addItem(icon, drive);
   combo->setGeometry(where);
   return combo;
@@ -43,8 +54,8 @@ QComboBox* AddDrives(QWidget* parent, QRect where) {
 QListView* AddFolders(QWidget* parent, QRect where) {
   auto* view = new QListView(parent);
   auto* model = new QStandardItemModel(view);
-  const QIcon open = QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
-  const QIcon closed = QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon);
+  const QIcon open = Glyph(Qt::darkYellow);
+  const QIcon closed = Glyph(Qt::yellow);
   for (const char* folder : {"/", "var", "tmp"}) model->appendRow(new QStandardItem(open, folder));
   for (const char* folder : {"docs", "music", "pictures"})
     model->appendRow(new QStandardItem(closed, folder));

@@ -1,11 +1,14 @@
-// Linked into a Qt program, reports when its first window has been painted: the milliseconds
-// since VANTREL_BENCH_T0 (CLOCK_MONOTONIC nanoseconds, set by whoever started the process) and the
-// peak memory so far, as "painted_ms hwm_kb" on stdout; then the process ends at once.
+// Linked into a Qt program, reports when its first window appeared on the screen and when its
+// first paint had reached the screen: the milliseconds since VANTREL_BENCH_T0 (CLOCK_MONOTONIC
+// nanoseconds, set by whoever started the process) of each, and the peak memory by then, as
+// "shown_ms painted_ms hwm_kb" on stdout; then the process ends at once.
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <QApplication>
 #include <QEvent>
 #include <QWidget>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -30,28 +33,48 @@ long PeakKilobytes() {
   return 0;
 }
 
-void Finish() {
-  std::printf("%.3f %ld\n", MillisecondsSinceStart(), PeakKilobytes());
-  std::fflush(stdout);
-  ::_exit(0);
+// On X, waits until the server has handled every request sent so far, the painted image
+// included: a request that needs an answer is answered only after all before it.
+void WaitForXServer() {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+  if (connection == nullptr) return;
+  std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
-// Waits for the first paint of a window; the report goes out once that paint has ended.
+// Notes when a window is first exposed (mapped, on X) and when its first paint has ended.
 class FirstPaint final : public QObject {
  public:
   using QObject::QObject;
 
  protected:
   bool eventFilter(QObject* target, QEvent* event) override {
+    if (event->type() == QEvent::Expose && shown_ms_ < 0) {
+      auto* window = qobject_cast<QWindow*>(target);
+      if (window != nullptr && window->isTopLevel() && window->isExposed())
+        shown_ms_ = MillisecondsSinceStart();
+    }
     auto* widget = qobject_cast<QWidget*>(target);
     if (event->type() == QEvent::Paint && widget != nullptr && widget->isWindow() && !seen_) {
       seen_ = true;
-      QMetaObject::invokeMethod(qApp, &Finish, Qt::QueuedConnection);
+      // Runs once the whole window has been painted and sent, before any other posted work
+      // (the program may have queued some for after its first paint).
+      QCoreApplication::postEvent(this, new QEvent(QEvent::User), Qt::HighEventPriority);
     }
     return false;
   }
 
+  bool event(QEvent* event) override {
+    if (event->type() != QEvent::User) return QObject::event(event);
+    WaitForXServer();
+    std::printf("%.3f %.3f %ld\n", shown_ms_, MillisecondsSinceStart(), PeakKilobytes());
+    std::fflush(stdout);
+    ::_exit(0);
+  }
+
  private:
+  double shown_ms_ = -1;
   bool seen_ = false;
 };
 

@@ -11,10 +11,12 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 
@@ -264,6 +266,114 @@ TEST_F(MainWindowTest, MouseDownOnCommand6ReportsEachButton) {
   EXPECT_EQ(right->args.shift, 1);
   EXPECT_FLOAT_EQ(right->args.x, 450);  // 30 pixels
   EXPECT_FLOAT_EQ(right->args.y, 225);
+}
+
+// Answers the style's folder and drive icons with one plain colour each, and notes each ask and
+// whether the window had been painted by then.
+class IconRecordingStyle final : public QProxyStyle {
+ public:
+  struct Ask {
+    StandardPixmap which;
+    bool after_paint;
+  };
+  static constexpr std::array kColours{std::pair{SP_DirOpenIcon, Qt::red},
+                                       std::pair{SP_DirClosedIcon, Qt::green},
+                                       std::pair{SP_DriveHDIcon, Qt::blue}};
+
+  explicit IconRecordingStyle(const bool& painted) : painted_(painted) {}
+
+  QIcon standardIcon(StandardPixmap which, const QStyleOption* option,
+                     const QWidget* widget) const override {
+    for (const auto& [kind, colour] : kColours) {
+      if (kind != which) continue;
+      asked.push_back({which, painted_});
+      QPixmap pixmap(16, 16);
+      pixmap.fill(colour);
+      return QIcon(pixmap);
+    }
+    return QProxyStyle::standardIcon(which, option, widget);
+  }
+
+  mutable std::vector<Ask> asked;
+
+ private:
+  const bool& painted_;
+};
+
+// Notes the first paint of a window and runs a check while it is being painted.
+class FirstPaintWatch final : public QObject {
+ public:
+  bool eventFilter(QObject* target, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(target);
+    if (event->type() == QEvent::Paint && widget != nullptr && widget->isWindow() && !painted) {
+      painted = true;
+      if (at_first_paint) at_first_paint();
+    }
+    return false;
+  }
+
+  bool painted = false;
+  std::function<void()> at_first_paint;
+};
+
+// The main window, built with the recording style in place.
+class ListIconsTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    temp.Folder("sub");
+    qApp->installEventFilter(&watch_);
+    watch_.at_first_paint = [this] { first_painted_ = Decoration("Dir1", 0); };
+    previous_style_ = QApplication::style()->name();
+    style_ = new IconRecordingStyle(watch_.painted);
+    QApplication::setStyle(style_);  // the application owns it from here
+    MainWindowTest::SetUp();
+  }
+  void TearDown() override {
+    qApp->removeEventFilter(&watch_);
+    QApplication::setStyle(previous_style_);
+  }
+
+  QIcon Decoration(const char* list, int row) {
+    const QAbstractItemModel* model = Child<QListView>(TopLevel("Form2"), list)->model();
+    return model->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+  }
+  static QRgb Centre(const QIcon& icon) { return icon.pixmap(16, 16).toImage().pixel(8, 8); }
+
+  FirstPaintWatch watch_;
+  IconRecordingStyle* style_ = nullptr;
+  QString previous_style_;
+  QIcon first_painted_;
+};
+
+TEST_F(ListIconsTest, AreLookedUpOnceAfterTheFirstPaintAndThenShown) {
+  ASSERT_TRUE(QTest::qWaitFor([this] { return style_->asked.size() >= 3; }, 2000));
+  QApplication::processEvents();
+  // Each icon once for both panes' lists, none before the window was painted.
+  std::vector<QStyle::StandardPixmap> asked;
+  for (const IconRecordingStyle::Ask& ask : style_->asked) {
+    EXPECT_TRUE(ask.after_paint) << ask.which;
+    asked.push_back(ask.which);
+  }
+  std::vector expected{QStyle::SP_DirOpenIcon, QStyle::SP_DirClosedIcon, QStyle::SP_DriveHDIcon};
+  std::sort(asked.begin(), asked.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(asked, expected);
+  // Painted first with a blank icon of the same size, so no row moves when the icon comes.
+  EXPECT_EQ(qAlpha(Centre(first_painted_)), 0);
+  EXPECT_EQ(first_painted_.actualSize(QSize(16, 16)), QSize(16, 16));
+  // Then the open folder and its ancestors show the open icon, its one subfolder the closed one.
+  for (const char* list : {"Dir1", "Dir2"}) {
+    const int rows = Child<QListView>(top_, list)->model()->rowCount();
+    ASSERT_GE(rows, 2) << list;
+    for (int row = 0; row < rows - 1; ++row)
+      EXPECT_EQ(Centre(Decoration(list, row)), QColor(Qt::red).rgb()) << list << row;
+    EXPECT_EQ(Centre(Decoration(list, rows - 1)), QColor(Qt::green).rgb()) << list;
+  }
+  for (const char* drives : {"Drive1", "Drive2"}) {
+    const auto* combo = Child<QComboBox>(top_, drives);
+    ASSERT_GT(combo->count(), 0) << drives;
+    EXPECT_EQ(Centre(combo->itemIcon(0)), QColor(Qt::blue).rgb()) << drives;
+  }
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "platform/qt/drive_list.h"
 
-#include <QApplication>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <functional>
 #include <utility>
 
@@ -35,6 +33,7 @@ QtDriveList::QtDriveList(const ControlDescription& description, QWidget* parent,
       combo_(new DriveCombo(parent, [this] { ReadDrives(); })),
       context_(context) {
   ShowItems(lists::DriveTexts(context_.front_end.drives.Drives()));
+  QObject::connect(&context_.front_end.icons, &ListIcons::Arrived, combo_, [this] { ShowIcons(); });
   // activated comes from the user only, never from Load or from reading the drives again.
   QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) { Picked(index); });
 }
@@ -75,9 +74,14 @@ void QtDriveList::ReadDrives() {
 void QtDriveList::ShowItems(std::vector<std::string> texts) {
   const QSignalBlocker quiet(combo_);
   combo_->clear();
-  const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
+  const QIcon& icon = context_.front_end.icons.Icon(ListIcons::kDrive);
   for (const std::string& text : texts) combo_->addItem(icon, ToDisplayName(text));
   texts_ = std::move(texts);
+}
+
+void QtDriveList::ShowIcons() {
+  const QIcon& icon = context_.front_end.icons.Icon(ListIcons::kDrive);
+  for (int item = 0; item < combo_->count(); ++item) combo_->setItemIcon(item, icon);
 }
 
 }  // namespace vantrel::platform::qt

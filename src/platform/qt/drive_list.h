@@ -26,6 +26,8 @@ class QtDriveList final : public QtControl, public DriveList {
   // The drives read now, the one shown kept even if it has gone; raises nothing.
   void ReadDrives();
   void ShowItems(std::vector<std::string> texts);
+  // Gives every item the drive icon, once the icons have arrived.
+  void ShowIcons();
 
   QComboBox* combo_;
   ControlContext context_;

@@ -47,7 +47,7 @@ QtFolderList::QtFolderList(const ControlDescription& description, QWidget* paren
       view_(new FolderView(
           parent,
           [this](int row) { OpenAndNotify(model_->Rows()[static_cast<std::size_t>(row)].path); })),
-      model_(new FolderListModel(view_)),
+      model_(new FolderListModel(context.front_end.icons, view_)),
       context_(context) {
   view_->setModel(model_);
   view_->setItemDelegate(new IndentDelegate(ToPixels(kIndent), view_));

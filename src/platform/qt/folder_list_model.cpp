@@ -1,17 +1,17 @@
 #include "platform/qt/folder_list_model.h"
 
-#include <QApplication>
-#include <QStyle>
 #include <utility>
 
 #include "platform/qt/qt_text.h"
 
 namespace vantrel::platform::qt {
 
-FolderListModel::FolderListModel(QObject* parent)
-    : QAbstractListModel(parent),
-      open_icon_(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon)),
-      closed_icon_(QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon)) {}
+FolderListModel::FolderListModel(const ListIcons& icons, QObject* parent)
+    : QAbstractListModel(parent), icons_(icons) {
+  connect(&icons, &ListIcons::Arrived, this, [this] {
+    if (!rows_.empty()) emit dataChanged(index(0), index(rowCount({}) - 1), {Qt::DecorationRole});
+  });
+}
 
 void FolderListModel::SetRows(std::vector<lists::FolderRow> rows) {
   beginResetModel();
@@ -40,7 +40,8 @@ QVariant FolderListModel::data(const QModelIndex& index, int role) const {
       return ToDisplayName(row.label);
     case Qt::DecorationRole:
       // Closed folders are the subfolders, one level below the open folder.
-      return row.depth > open_depth_ ? closed_icon_ : open_icon_;
+      return icons_.Icon(row.depth > open_depth_ ? ListIcons::kClosedFolder
+                                                 : ListIcons::kOpenFolder);
     case kDepthRole:
       return row.depth;
     default:

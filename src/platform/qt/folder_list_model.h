@@ -3,11 +3,11 @@
 #pragma once
 
 #include <QAbstractListModel>
-#include <QIcon>
 #include <QStyledItemDelegate>
 #include <vector>
 
 #include "lists/listing.h"
+#include "platform/qt/list_icons.h"
 
 namespace vantrel::platform::qt {
 
@@ -17,7 +17,8 @@ class FolderListModel final : public QAbstractListModel {
  public:
   static constexpr int kDepthRole = Qt::UserRole + 1;
 
-  explicit FolderListModel(QObject* parent);
+  // The icons must outlive the model; once they arrive, the rows show them.
+  FolderListModel(const ListIcons& icons, QObject* parent);
 
   void SetRows(std::vector<lists::FolderRow> rows);
   const std::vector<lists::FolderRow>& Rows() const { return rows_; }
@@ -30,8 +31,7 @@ class FolderListModel final : public QAbstractListModel {
  private:
   std::vector<lists::FolderRow> rows_;
   int open_depth_ = 0;
-  QIcon open_icon_;
-  QIcon closed_icon_;
+  const ListIcons& icons_;
 };
 
 // Draws each row moved right by its depth.

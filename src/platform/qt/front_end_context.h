@@ -11,6 +11,7 @@
 #include "lists/drive_memory.h"
 #include "platform/off_thread.h"
 #include "platform/qt/folder_snapshots.h"
+#include "platform/qt/list_icons.h"
 #include "platform/wait_state.h"
 
 class QDrag;
@@ -29,6 +30,8 @@ struct FrontEndContext {
   std::shared_ptr<StuckPlaces> places;
   std::string working_folder;
   FolderSnapshots snapshots;
+  // The folder and drive icons every list shows, looked up once the first window has painted.
+  ListIcons icons{};
   // Runs a drag to its end (QDrag::exec); the drag object is deleted afterwards by its caller.
   std::function<void(QDrag&)> run_drag{};
   // While a drag runs, drops wait here and run once it has finished, so their handlers never
