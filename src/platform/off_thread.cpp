@@ -26,7 +26,10 @@ class Immediate final : public OffThread {
     return true;
   }
   bool Waiting() const override { return false; }
-  bool Stuck(const std::string&) const override { return false; }
+  const std::shared_ptr<StuckPlaces>& places() const override { return places_; }
+
+ private:
+  std::shared_ptr<StuckPlaces> places_ = std::make_shared<StuckPlaces>();
 };
 
 }  // namespace

@@ -71,8 +71,10 @@ class OffThread {
 
   // True while a wait is in progress: anything that would wait again must not try.
   virtual bool Waiting() const = 0;
+  // Where the places that stopped answering are kept.
+  virtual const std::shared_ptr<StuckPlaces>& places() const = 0;
   // True when work on `place` has stopped answering.
-  virtual bool Stuck(const std::string& place) const = 0;
+  bool Stuck(const std::string& place) const { return places()->Contains(place); }
 };
 
 // Runs everything at once on the calling thread; for tools and tests that never wait on a
@@ -99,7 +101,7 @@ class ThreadedOffThread final : public OffThread {
   bool RunAnswering(AnsweringWork work, std::chrono::milliseconds deadline,
                     const std::string& place, std::function<std::string()> real_place) override;
   bool Waiting() const override { return state_.waiting; }
-  bool Stuck(const std::string& place) const override { return places_->Contains(place); }
+  const std::shared_ptr<StuckPlaces>& places() const override { return places_; }
 
   // How many workers given up on are still running (they end when their calls return).
   std::size_t abandoned() const;

@@ -35,41 +35,79 @@ const std::shared_ptr<StuckPlaces>& ProcessStuckPlaces() {
 
 namespace {
 
-// One look, shared with the thread making it, which may outlive the wait for it.
-struct Look {
+// The looks of one call, shared with the threads making them, which may outlive the wait.
+struct Looks {
+  Looks(std::shared_ptr<StuckPlaces> places, std::vector<std::string> looked)
+      : places(std::move(places)),
+        looked(std::move(looked)),
+        done(this->looked.size(), false),
+        given_up(this->looked.size(), false) {}
+
+  void Done(std::size_t i) {
+    const std::lock_guard lock(mutex);
+    done[i] = true;
+    --left;
+    if (given_up[i]) places->Unmark(looked[i]);
+    done_changed.notify_all();
+  }
+
+  const std::shared_ptr<StuckPlaces> places;
+  const std::vector<std::string> looked;
   std::mutex mutex;
   std::condition_variable done_changed;
-  bool done = false;
-  bool given_up = false;
+  std::vector<bool> done;
+  std::vector<bool> given_up;
+  std::size_t left = 0;
 };
 
 }  // namespace
 
+std::vector<bool> LooksWithin(const std::shared_ptr<StuckPlaces>& places,
+                              const std::vector<std::string>& looked,
+                              std::chrono::milliseconds deadline,
+                              std::function<void(std::size_t)> look) {
+  const auto until = std::chrono::steady_clock::now() + deadline;
+  auto looks = std::make_shared<Looks>(places, looked);
+  auto shared_look = std::make_shared<std::function<void(std::size_t)>>(std::move(look));
+  std::vector<bool> started(looked.size(), false);
+  for (std::size_t i = 0; i < looked.size(); ++i) {
+    if (places->Contains(looked[i])) continue;  // it would only hang beside the others
+    {
+      const std::lock_guard lock(looks->mutex);
+      ++looks->left;
+    }
+    try {
+      std::thread([looks, shared_look, i] {
+        try {
+          (*shared_look)(i);
+        } catch (...) {  // a look that failed has still answered
+        }
+        looks->Done(i);
+      }).detach();
+      started[i] = true;
+    } catch (const std::system_error&) {
+      const std::lock_guard lock(looks->mutex);
+      --looks->left;
+    }
+  }
+  std::unique_lock lock(looks->mutex);
+  looks->done_changed.wait_until(lock, until, [&looks] { return looks->left == 0; });
+  std::vector<bool> answered(looked.size(), false);
+  for (std::size_t i = 0; i < looked.size(); ++i) {
+    if (!started[i]) continue;
+    answered[i] = looks->done[i];
+    if (answered[i]) continue;
+    looks->given_up[i] = true;
+    places->Mark(looked[i]);
+  }
+  return answered;
+}
+
 bool LookWithin(const std::shared_ptr<StuckPlaces>& places, const std::string& place,
                 std::chrono::milliseconds deadline, std::function<void()> look) {
-  if (places->Contains(place)) return false;
-  auto shared = std::make_shared<Look>();
-  try {
-    std::thread([shared, places, place, look = std::move(look)] {
-      try {
-        look();
-      } catch (...) {  // a look that failed has still answered
-      }
-      const std::lock_guard lock(shared->mutex);
-      shared->done = true;
-      shared->done_changed.notify_all();
-      if (shared->given_up) places->Unmark(place);
-    }).detach();
-  } catch (const std::system_error&) {
-    return false;
-  }
-  std::unique_lock lock(shared->mutex);
-  if (shared->done_changed.wait_for(lock, deadline, [&shared] { return shared->done; })) {
-    return true;
-  }
-  shared->given_up = true;
-  places->Mark(place);
-  return false;
+  return LooksWithin(places, {place}, deadline,
+                     [look = std::move(look)](std::size_t) { look(); })
+      .front();
 }
 
 }  // namespace vantrel::platform

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace vantrel::platform {
 
@@ -43,5 +44,13 @@ const std::shared_ptr<StuckPlaces>& ProcessStuckPlaces();
 // and then `place` stays stuck until it does. The look must own what it touches.
 bool LookWithin(const std::shared_ptr<StuckPlaces>& places, const std::string& place,
                 std::chrono::milliseconds deadline, std::function<void()> look);
+
+// Several looks at once, look(i) counted on looked[i], each on a thread of its own, all waited
+// for together at most `deadline`. answered[i] is false for a look whose place was stuck (not
+// started) or that did not end in time (its place then stays stuck until it does).
+std::vector<bool> LooksWithin(const std::shared_ptr<StuckPlaces>& places,
+                              const std::vector<std::string>& looked,
+                              std::chrono::milliseconds deadline,
+                              std::function<void(std::size_t)> look);
 
 }  // namespace vantrel::platform

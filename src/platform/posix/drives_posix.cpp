@@ -9,6 +9,7 @@
 #include "platform/native.h"
 #include "platform/posix/file_system_of_posix.h"
 #include "platform/posix/mount_table_posix.h"
+#include "platform/stuck_places.h"
 
 namespace vantrel::platform {
 namespace {
@@ -33,17 +34,16 @@ std::vector<DriveInfo> ListDrives(OffThread& off_thread) {
   auto probe = std::make_shared<Probe>();
   probe->points = posix::BrowsableMountPoints(posix::ParseMountInfo(posix::ReadMountInfo()));
   probe->not_folder.assign(probe->points.size(), false);
-  // One worker asks the mount points in turn; one that hangs leaves the rest unasked, listed.
-  off_thread.RunAnswering(
-      [probe](const std::function<void()>& answered) {
-        for (std::size_t i = 0; i < probe->points.size(); ++i) {
-          const bool folder = probe->points[i] == "/" || IsFolder(probe->points[i]);
-          const std::lock_guard lock(probe->mutex);
-          probe->not_folder[i] = !folder;
-        }
-        answered();
-      },
-      kDriveAnswerDeadline, "drives");
+  // Every mount point is asked at once, each counted on itself: one that hangs is listed
+  // unchecked and stays stuck alone, and one known stuck is not asked again.
+  const std::shared_ptr<StuckPlaces> places = off_thread.places();
+  (void)off_thread.Run([probe, places] {
+    LooksWithin(places, probe->points, kDriveAnswerDeadline, [probe](std::size_t i) {
+      const bool folder = probe->points[i] == "/" || IsFolder(probe->points[i]);
+      const std::lock_guard lock(probe->mutex);
+      probe->not_folder[i] = !folder;
+    });
+  });
   std::vector<DriveInfo> drives;
   const std::lock_guard lock(probe->mutex);
   for (std::size_t i = 0; i < probe->points.size(); ++i) {

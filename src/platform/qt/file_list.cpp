@@ -138,7 +138,7 @@ void QtFileList::ListPrograms(lists::SharedSnapshot snapshot, bool keep_selectio
         auto all = lists::AddExecutables(*snapshot, rows, files, marks);
         Show(lists::ListedNames(snapshot, std::move(all)).CompactIfSparse(), true);
       },
-      front_end.places, std::move(place));
+      front_end.off_thread.places(), std::move(place));
 }
 
 void QtFileList::Show(lists::ListedNames names, bool keep_selection) {

@@ -26,8 +26,6 @@ struct FrontEndContext {
   std::function<std::vector<DriveInfo>(OffThread&)> list_drives{};
   // Where calls that may block on a disk or a network run.
   OffThread& off_thread;
-  // Where the file systems that stopped answering are kept: those of off_thread.
-  std::shared_ptr<StuckPlaces> places;
   std::string working_folder;
   FolderSnapshots snapshots;
   // The folder and drive icons every list shows, looked up once the first window has painted.

@@ -26,7 +26,6 @@ QtWindowSystem::QtWindowSystem(Options options)
       context_{.drives = lists::DriveMemory({}, options.working_folder, kNativePaths),
                .list_drives = std::move(options.list_drives),
                .off_thread = off_thread_,
-               .places = ProcessStuckPlaces(),
                .working_folder = options.working_folder,
                .snapshots = FolderSnapshots(off_thread_),
                .run_drag = std::move(options.run_drag),
