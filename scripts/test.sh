@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds Vantrel and runs every test: the optimised build, then the build with AddressSanitizer
-# and UndefinedBehaviorSanitizer, the plain Release build, the install tree and .deb built with
-# Debian's flags, the Windows program under Wine, and
-# each benchmark once on a small size so none can rot.
+# and UndefinedBehaviorSanitizer, the build with ThreadSanitizer, the plain Release build, the
+# install tree and .deb built with Debian's flags, the Windows program under Wine, and each
+# benchmark once on a small size so none can rot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,6 +31,27 @@ for preset in linux linux-asan; do
     ctest --preset "$preset" -j "$(nproc)"
   fi
 done
+
+# ThreadSanitizer over the tests whose code runs on more than one thread or starts processes that
+# do: the core, POSIX, hung-mount, power-cut and Qt tests. Every process writes its reports to
+# build/linux-tsan/tsan-report.PID (the preset's TSAN_OPTIONS), so that a report from a child the
+# tests kill or whose status they do not check cannot pass unseen.
+echo "== linux-tsan: build"
+tsan_start=$SECONDS
+cmake --preset linux-tsan >/dev/null
+cmake --build --preset linux-tsan -j "$(nproc)"
+tsan_built=$SECONDS
+echo "== linux-tsan: tests"
+rm -f build/linux-tsan/tsan-report.*
+tsan_status=0
+ctest --preset linux-tsan -j "$(nproc)" -R '^(core|posix|hung_mount|hung_start|power_cut|qt|qt_hung)\.' ||
+  tsan_status=$?
+if compgen -G 'build/linux-tsan/tsan-report.*' >/dev/null; then
+  cat build/linux-tsan/tsan-report.*
+  tsan_status=1
+fi
+echo "== linux-tsan: built in $((tsan_built - tsan_start)) s, tested in $((SECONDS - tsan_built)) s"
+if [ "$tsan_status" != 0 ]; then exit "$tsan_status"; fi
 
 # What a packager or a newcomer builds without the presets: only the program, since the presets
 # above already compile the tests and benchmarks with warnings as errors, and this build exists to

@@ -2,6 +2,7 @@
 // work that gives no answer, a place left stuck, and the end of the program during a wait.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -40,7 +41,7 @@ TEST_F(OffThreadTest, RunWaitsForTheWorkHandlingEventsAndShowsBusyOnlyWhenLong) 
   EXPECT_NE(worker, std::this_thread::get_id());
   EXPECT_TRUE(gui.busy_changes.empty()) << "a short call shows no busy cursor";
 
-  bool done = false;
+  std::atomic<bool> done = false;
   int rounds_before_done = -1;
   gui.on_events = [&] {
     if (gui.rounds == 3) gate.Open();  // the worker is released only once events were handled

@@ -3,6 +3,7 @@
 // detached.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -15,11 +16,28 @@ namespace vantrel::testing {
 [[noreturn]] void LeaveMount(const std::string& mount_point, int code);
 
 // Answers each command with `answer`'s text as a line (an empty text writes nothing), until
-// standard input closes (the process leaves with 0) or the lifetime has passed (with 3). The
-// thread takes none of SIGINT, SIGTERM and SIGHUP: they end the file system's loop only when they
-// interrupt its read of /dev/fuse.
-std::thread StartCommands(std::string program, std::string mount_point,
-                          std::chrono::seconds lifetime,
-                          std::function<std::string(const std::string&)> answer);
+// standard input closes (then it calls `leave` with 0) or the lifetime has passed (with 3), or
+// until it is stopped. The thread takes none of SIGINT, SIGTERM and SIGHUP: they end the file
+// system's loop only when they interrupt its read of /dev/fuse.
+class CommandThread {
+ public:
+  CommandThread(std::string program, std::chrono::seconds lifetime,
+                std::function<std::string(const std::string&)> answer,
+                std::function<void(int code)> leave);
+  // Stops it and waits for it, so that what it reads is never freed under it.
+  ~CommandThread() { Stop(); }
+  CommandThread(const CommandThread&) = delete;
+  CommandThread& operator=(const CommandThread&) = delete;
+
+  void Stop();
+
+ private:
+  void Read(const std::string& program, std::chrono::seconds lifetime,
+            const std::function<std::string(const std::string&)>& answer,
+            const std::function<void(int)>& leave);
+
+  std::atomic<bool> stop_ = false;
+  std::thread thread_;
+};
 
 }  // namespace vantrel::testing

@@ -248,15 +248,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "hung_fs: cannot mount at %s\n", g_mount_point.c_str());
     return 2;
   }
-  std::thread control =
-      vantrel::testing::StartCommands("hung_fs", g_mount_point, lifetime, Command);
-  control.detach();
+  // Calls may be held for good, so leaving cannot wait for the loop: it ends the process at once.
+  vantrel::testing::CommandThread commands("hung_fs", lifetime, Command, [](int code) {
+    vantrel::testing::LeaveMount(g_mount_point, code);
+  });
 
   // Several threads, so that every call is taken from the kernel and held, as a network file
   // system holds them, rather than queued behind the first one.
   fuse_loop_config* config = fuse_loop_cfg_create();
   const int result = fuse_session_loop_mt(g_session, config);
   fuse_loop_cfg_destroy(config);
+  commands.Stop();
   fuse_session_unmount(g_session);
   fuse_remove_signal_handlers(g_session);
   fuse_session_destroy(g_session);

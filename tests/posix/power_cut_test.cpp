@@ -112,9 +112,12 @@ class PowerCutMount {
   }
 
   // Closing its input makes the server detach the mount and end; one that does not is killed.
-  void Stop() {
+  // "" when it ended with status 0; otherwise how it ended and what it wrote on standard error
+  // (a sanitizer's report among it), so that a server that fails on its way out is not missed.
+  std::string Stop() {
     if (commands_ >= 0) ::close(commands_);
     commands_ = -1;
+    std::string ended;
     if (server_ > 0) {
       int status = 0;
       if (!WaitUntil([&] { return ::waitpid(server_, &status, WNOHANG) == server_; }, kExitWait)) {
@@ -122,10 +125,17 @@ class PowerCutMount {
         ::waitpid(server_, &status, 0);
       }
       server_ = -1;
+      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        ended = "powercut_fs ended with " +
+                (WIFEXITED(status) ? "status " + std::to_string(WEXITSTATUS(status))
+                                   : "signal " + std::to_string(WTERMSIG(status))) +
+                ":\n" + ReadFile(log_);
+      }
     }
     if (IsListed(mount_point_)) DetachMount(mount_point_);
     if (replies_ >= 0) ::close(replies_);
     replies_ = -1;
+    return ended;
   }
 
  private:
@@ -307,7 +317,7 @@ class PowerCutRunner {
     std::filesystem::remove_all(views_folder);
     ::mkdir(views_folder.c_str(), 0755);
     const std::string answer = mount.Command("dump " + views_folder);
-    mount.Stop();
+    if (std::string ended = mount.Stop(); !ended.empty()) return ended;
     unsigned long operations = 0;
     int count = 0;
     if (std::sscanf(answer.c_str(), "dumped %lu %d", &operations, &count) != 2) {

@@ -54,8 +54,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -109,6 +111,9 @@ unsigned g_max_write = 0;
 
 fuse_session* g_session = nullptr;
 std::string g_mount_point;
+pthread_t g_loop_thread{};
+std::atomic<bool> g_loop_over = false;
+std::atomic<int> g_leave_code = -1;  // set once the command thread asked the loop to end
 
 timespec Now() {
   timespec now{};
@@ -866,6 +871,18 @@ std::string Command(const std::string& line) {
   return "unknown command";
 }
 
+// Ends the request loop from the command thread, with `code` as the exit code. SIGTERM makes
+// the session exit and interrupts the loop's read of /dev/fuse; it is sent again until the loop
+// is over, since one that lands just before the loop starts its read is not seen until the next
+// request.
+void Leave(int code) {
+  g_leave_code = code;
+  while (!g_loop_over) {
+    ::pthread_kill(g_loop_thread, SIGTERM);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
 int Usage() {
   std::fputs(
       "usage: powercut_fs [--lifetime SECONDS] [--no-copy-file-range] [--max-write BYTES] "
@@ -915,12 +932,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "powercut_fs: cannot mount at %s\n", g_mount_point.c_str());
     return 2;
   }
-  std::thread commands =
-      vantrel::testing::StartCommands("powercut_fs", g_mount_point, lifetime, Command);
-  commands.detach();
+  g_loop_thread = ::pthread_self();
+  vantrel::testing::CommandThread commands("powercut_fs", lifetime, Command, Leave);
   const int result = fuse_session_loop(g_session);
+  g_loop_over = true;
+  // The command thread uses the globals below; it must end before they are freed.
+  commands.Stop();
   fuse_session_unmount(g_session);
   fuse_remove_signal_handlers(g_session);
   fuse_session_destroy(g_session);
+  if (g_leave_code >= 0) return g_leave_code;
   return result < 0 ? 1 : 0;
 }
