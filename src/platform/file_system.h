@@ -1,5 +1,8 @@
 // File-system operations on path texts in the platform's own encoding (bytes on Linux, UTF-8 on
 // Windows). Failures come back as values.
+//
+// Every call blocks for as long as the disk or network takes, forever on a mount that stopped
+// answering: the GUI thread makes them only through OffThreadFileSystem (off_thread_calls.h).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,7 @@
 // Starting other programs, directly and never through a shell.
+//
+// Both calls look at files (the program, the search path) and so block on a mount that stopped
+// answering: the GUI thread makes them only through OffThreadProgramStarter (off_thread_calls.h).
 #pragma once
 
 #include <string>

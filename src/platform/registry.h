@@ -1,5 +1,8 @@
 // The registry's three read operations, with the Windows status codes and value types, so that
 // one reader works on the real registry and on the stand-ins of other systems.
+//
+// Opening a key may block (on Linux it looks for a program on the search path): the GUI thread
+// makes these calls only through OffThreadRegistry (off_thread_calls.h).
 #pragma once
 
 #include <cstdint>

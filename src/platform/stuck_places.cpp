@@ -105,8 +105,7 @@ std::vector<bool> LooksWithin(const std::shared_ptr<StuckPlaces>& places,
 
 bool LookWithin(const std::shared_ptr<StuckPlaces>& places, const std::string& place,
                 std::chrono::milliseconds deadline, std::function<void()> look) {
-  return LooksWithin(places, {place}, deadline,
-                     [look = std::move(look)](std::size_t) { look(); })
+  return LooksWithin(places, {place}, deadline, [look = std::move(look)](std::size_t) { look(); })
       .front();
 }
 

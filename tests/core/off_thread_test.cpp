@@ -37,7 +37,7 @@ class OffThreadTest : public ::testing::Test {
 
 TEST_F(OffThreadTest, RunWaitsForTheWorkHandlingEventsAndShowsBusyOnlyWhenLong) {
   std::thread::id worker;
-  off_thread.Run([&] { worker = std::this_thread::get_id(); });
+  EXPECT_TRUE(off_thread.Run([&] { worker = std::this_thread::get_id(); }));
   EXPECT_NE(worker, std::this_thread::get_id());
   EXPECT_TRUE(gui.busy_changes.empty()) << "a short call shows no busy cursor";
 
@@ -48,11 +48,11 @@ TEST_F(OffThreadTest, RunWaitsForTheWorkHandlingEventsAndShowsBusyOnlyWhenLong) 
     if (!done) rounds_before_done = gui.rounds;
   };
   const auto start = Clock::now();
-  off_thread.Run([&] {
+  EXPECT_TRUE(off_thread.Run([&] {
     gate.Pass();
     std::this_thread::sleep_for(300ms);  // past the busy cursor's delay
     done = true;
-  });
+  }));
   EXPECT_TRUE(done);
   EXPECT_GE(rounds_before_done, 3);
   EXPECT_GE(Clock::now() - start, 300ms);
@@ -129,12 +129,73 @@ TEST_F(OffThreadTest, WorkThatNeverAnswersIsGivenUpAndItsPlaceFailsAtOnceUntilIt
   EXPECT_TRUE(off_thread.RunAnswering([](const auto& answered) { answered(); }, 1s, "/mnt/hung"));
 }
 
+TEST_F(OffThreadTest, APlaceWhoseMountTableCouldNotBeReadIsCountedLikeAnyOther) {
+  EXPECT_FALSE(off_thread.RunAnswering([this](const auto&) { gate.Pass(); }, 50ms, ""));
+  EXPECT_TRUE(off_thread.Stuck(""));
+  bool started = false;
+  EXPECT_FALSE(off_thread.RunAnswering([&started](const auto&) { started = true; }, 1s, ""));
+  EXPECT_FALSE(started) << "a retry on an unknown place started another stuck worker";
+  gate.Open();
+  EXPECT_TRUE(AbandonedEnd(off_thread));
+}
+
+TEST_F(OffThreadTest, AWaitStartedDuringAnotherIsRefusedAndTheOuterEndsOnTime) {
+  bool inner_ran = false;
+  bool run_refused = false;
+  bool read_refused = false;
+  gui.on_events = [&] {
+    if (gui.rounds != 1) return;  // something handled during the wait tries to wait too
+    run_refused = !off_thread.Run([&inner_ran] { inner_ran = true; });
+    read_refused =
+        !off_thread.RunAnswering([&inner_ran](const auto&) { inner_ran = true; }, 1s, "/");
+  };
+  const auto start = Clock::now();
+  EXPECT_TRUE(off_thread.Run([] { std::this_thread::sleep_for(100ms); }));
+  EXPECT_LT(Clock::now() - start, 400ms);
+  EXPECT_TRUE(run_refused);
+  EXPECT_TRUE(read_refused);
+  EXPECT_FALSE(inner_ran);
+  EXPECT_FALSE(off_thread.Waiting());
+}
+
+// The file system a worker runs out of memory in.
+class ThrowingFileSystem final : public RecordingFileSystem {
+ public:
+  ThrowingFileSystem() : RecordingFileSystem(platform::MakeNativeFileSystem()) {}
+  using platform::FileSystem::CopyFile;
+  std::error_code CopyFile(const std::string&, const std::string&,
+                           platform::FileVersion*) override {
+    throw std::bad_alloc();
+  }
+  std::optional<std::uint64_t> FileLength(const std::string&) override {
+    throw std::length_error("a snapshot too large");
+  }
+};
+
+TEST_F(OffThreadTest, AWorkersExceptionComesBackToItsCallerAndTheProgramLivesOn) {
+  EXPECT_THROW((void)off_thread.Run([] { throw std::bad_alloc(); }), std::bad_alloc);
+  EXPECT_FALSE(off_thread.RunAnswering(
+      [](const auto& answered) {
+        answered();
+        throw std::length_error("too many entries");
+      },
+      1s, "/"));
+  // Through the file system the handlers use, it is a failure like any other.
+  ThrowingFileSystem throwing;
+  platform::OffThreadFileSystem files(throwing, off_thread);
+  EXPECT_TRUE(files.CopyFile("/from", "/to"));
+  EXPECT_EQ(files.FileLength("/from"), std::nullopt);
+  bool ran = false;
+  EXPECT_TRUE(off_thread.Run([&ran] { ran = true; }));
+  EXPECT_TRUE(ran);
+}
+
 TEST_F(OffThreadTest, ACloseRequestDuringAWaitEndsTheProcessWithoutWaitingForTheWorker) {
   EXPECT_EXIT(
       {
         gui.on_events = [this] { gui.state.end_requested = true; };
-        off_thread.Run([this] { gate.Pass(); });  // never released
-        std::_Exit(0);                            // not reached
+        (void)off_thread.Run([this] { gate.Pass(); });  // never released
+        std::_Exit(0);                                  // not reached
       },
       ::testing::ExitedWithCode(TestGuiWait::kEndedCode), "");
 }

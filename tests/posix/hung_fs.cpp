@@ -5,6 +5,8 @@
 // holds:
 //   hang    every lookup, getattr, opendir, readdir, open, read and statfs blocks  -> "hung"
 //   answer  blocked and later calls go on normally                                -> "answering"
+//   stall   calls answer until a folder's first entries have been sent, then all block
+//           as after "hang": a server that goes away in the middle of a listing  -> "stalling"
 // Nothing is cached by the kernel (all timeouts 0), so every call of a user reaches the server.
 //
 // Usage: hung_fs [--lifetime SECONDS] MOUNTPOINT   (runs in the foreground)
@@ -53,7 +55,8 @@ fuse_session* g_session = nullptr;
 std::string g_mount_point;
 std::mutex g_mutex;
 std::condition_variable g_answering;
-bool g_hung = false;  // guarded by g_mutex
+bool g_hung = false;   // guarded by g_mutex
+bool g_stall = false;  // guarded by g_mutex: hang once a listing's first entries are sent
 
 const Node* Find(fuse_ino_t ino) {
   for (const Node& node : kTree) {
@@ -153,6 +156,11 @@ void ReadFolder(fuse_req_t request, fuse_ino_t ino, size_t size, off_t offset, f
   }
   const std::size_t start = std::min(static_cast<std::size_t>(offset), buffer.size());
   fuse_reply_buf(request, buffer.data() + start, std::min(size, buffer.size() - start));
+  const std::lock_guard lock(g_mutex);
+  if (g_stall && offset == 0) {
+    g_stall = false;
+    g_hung = true;
+  }
 }
 
 void Open(fuse_req_t request, fuse_ino_t ino, fuse_file_info* info) {
@@ -191,8 +199,14 @@ void StatFileSystem(fuse_req_t request, fuse_ino_t) {
   fuse_reply_statfs(request, &info);
 }
 
-// Answers "hang" and "answer"; tells of any other command on standard error and answers nothing.
+// Answers "hang", "answer" and "stall"; tells of any other command on standard error and answers
+// nothing.
 std::string Command(const std::string& command) {
+  if (command == "stall") {
+    const std::lock_guard lock(g_mutex);
+    g_stall = true;
+    return "stalling";
+  }
   const bool hang = command == "hang";
   if (!hang && command != "answer") {
     std::fprintf(stderr, "hung_fs: unknown command '%s'\n", command.c_str());

@@ -142,6 +142,10 @@ bool HungMount::Answer() {
   return Command("answer", "answering");
 }
 
+bool HungMount::StallAfterListing() {
+  return Command("stall", "stalling");
+}
+
 bool HungMount::Command(const char* command, const char* confirmation) {
   if (commands_ < 0) return false;
   const std::string line = std::string(command) + "\n";

@@ -41,6 +41,8 @@ class HungMount {
   // server has confirmed, so the very next call behaves as asked; false when it did not.
   [[nodiscard]] bool Hang();
   [[nodiscard]] bool Answer();
+  // Calls answer until a folder's first entries have been sent; from then on all block.
+  [[nodiscard]] bool StallAfterListing();
 
   // Kills the server (every call blocked on the mount fails at once), detaches the mount, reaps
   // the server and removes the temporary folders. Safe to call more than once.

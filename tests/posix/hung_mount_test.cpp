@@ -11,9 +11,14 @@
 #include <thread>
 #include <vector>
 
+#include "about/frm_about.h"
+#include "app/browsing.h"
+#include "app/form2.h"
+#include "harness.h"
 #include "hung_mount.h"
 #include "platform/native.h"
 #include "platform/off_thread_calls.h"
+#include "platform/posix/registry_view_posix.h"
 #include "sandbox.h"
 #include "test_gui_wait.h"
 
@@ -78,15 +83,20 @@ int ExitCodeWithin(pid_t child, milliseconds deadline) {
 
 class HungMountWaitTest : public HungMountTest {
  protected:
-  // The mount goes first, so a worker still blocked on it ends; then none may be left.
+  // The mount goes first, so a worker still blocked on it ends; then none may be left on it.
+  // Only this test's mount counts: the machine may have hung mounts of its own.
   void TearDown() override {
     mount.Remove();
-    EXPECT_TRUE(WaitUntil([this] { return off_thread.abandoned() == 0; }, milliseconds(5000)))
-        << off_thread.abandoned() << " workers still blocked after the mount was removed";
+    EXPECT_TRUE(WaitUntil([this] { return StuckHere() == 0; }, milliseconds(5000)))
+        << StuckHere() << " workers still blocked after the mount was removed";
   }
 
+  // Workers given up on that are still stuck on this test's mount.
+  std::size_t StuckHere() const { return places->Count(mount.path()); }
+
   testing::TestGuiWait gui;
-  ThreadedOffThread off_thread{gui, gui.state, std::make_shared<platform::StuckPlaces>()};
+  std::shared_ptr<platform::StuckPlaces> places = std::make_shared<platform::StuckPlaces>();
+  ThreadedOffThread off_thread{gui, gui.state, places};
 };
 
 TEST_F(HungMountTest, ServesItsTreeAndHoldsEveryCallWhileHung) {
@@ -130,7 +140,7 @@ TEST_F(HungMountWaitTest, DriveListComesBackInTimeListingTheHungMountAndHandling
   EXPECT_TRUE(Lists(drives, mount.path())) << "the hung mount is listed by its path";
   ASSERT_FALSE(drives.empty());
   EXPECT_EQ(drives.front().text, "/");
-  EXPECT_EQ(off_thread.abandoned(), 1u);
+  EXPECT_EQ(StuckHere(), 1u);
   EXPECT_EQ(gui.busy_changes, (std::vector<bool>{true, false}));
 
   // Events were handled all through the wait, not just at its end.
@@ -145,7 +155,7 @@ TEST_F(HungMountWaitTest, DriveListComesBackInTimeListingTheHungMountAndHandling
   took = TimeOf([&] { drives = platform::ListDrives(off_thread); });
   EXPECT_LT(took, milliseconds(100));
   EXPECT_TRUE(Lists(drives, mount.path()));
-  EXPECT_EQ(off_thread.abandoned(), 1u);
+  EXPECT_EQ(StuckHere(), 1u);
 }
 
 TEST_F(HungMountWaitTest, FolderReadGivesUpAfterItsDeadlineAndTheMountIsNotAskedAgain) {
@@ -156,13 +166,13 @@ TEST_F(HungMountWaitTest, FolderReadGivesUpAfterItsDeadlineAndTheMountIsNotAsked
   EXPECT_FALSE(read.has_value());
   EXPECT_GE(took, platform::kAnswerDeadline - milliseconds(20));
   EXPECT_LT(took, platform::kAnswerDeadline + milliseconds(500));
-  EXPECT_EQ(off_thread.abandoned(), 1u);
+  EXPECT_EQ(StuckHere(), 1u);
 
   // Another folder of the same mount: refused at once while the first read is stuck.
   took = TimeOf([&] { read = ReadFolderSnapshotOffThread(off_thread, mount.path()); });
   EXPECT_FALSE(read.has_value());
   EXPECT_LT(took, milliseconds(100));
-  EXPECT_EQ(off_thread.abandoned(), 1u) << "no second worker was started on the mount";
+  EXPECT_EQ(StuckHere(), 1u) << "no second worker was started on the mount";
 
   // Other file systems are not held up.
   const Sandbox sandbox;
@@ -190,7 +200,7 @@ TEST_F(HungMountWaitTest, FolderReachedThroughALinkHoldsUpOnlyTheHungMount) {
       [&] { EXPECT_FALSE(ReadFolderSnapshotOffThread(off_thread, link + "/docs").has_value()); });
   EXPECT_LT(again, milliseconds(100));
   EXPECT_FALSE(ReadFolderSnapshotOffThread(off_thread, mount / "docs").has_value());
-  EXPECT_EQ(off_thread.abandoned(), 1u);
+  EXPECT_EQ(StuckHere(), 1u);
 
   // The folder holding the link still reads, and at once: the link's target does not answer,
   // so it is listed as neither a file nor a folder.
@@ -210,7 +220,7 @@ TEST_F(HungMountWaitTest, FolderReachedThroughALinkHoldsUpOnlyTheHungMount) {
 TEST_F(HungMountWaitTest, CopyBetweenOrdinaryFoldersWorksWhileAWorkerIsStuckOnTheMount) {
   ASSERT_TRUE(mount.Hang());
   platform::ListDrives(off_thread);
-  ASSERT_EQ(off_thread.abandoned(), 1u);
+  ASSERT_EQ(StuckHere(), 1u);
 
   const Sandbox sandbox;
   const std::string from = sandbox.Write("from.txt", std::string(100000, 'x'));
@@ -229,10 +239,10 @@ TEST_F(HungMountWaitTest, CopyBetweenOrdinaryFoldersWorksWhileAWorkerIsStuckOnTh
 TEST_F(HungMountWaitTest, StuckWorkerEndsWhenTheMountAnswersAgainAndItCanBeReadAgain) {
   ASSERT_TRUE(mount.Hang());
   EXPECT_FALSE(ReadFolderSnapshotOffThread(off_thread, mount / "docs").has_value());
-  ASSERT_EQ(off_thread.abandoned(), 1u);
+  ASSERT_EQ(StuckHere(), 1u);
 
   ASSERT_TRUE(mount.Answer());
-  EXPECT_TRUE(WaitUntil([&] { return off_thread.abandoned() == 0; }, milliseconds(2000)));
+  EXPECT_TRUE(WaitUntil([&] { return StuckHere() == 0; }, milliseconds(2000)));
   const std::optional<lists::FolderSnapshot> read =
       ReadFolderSnapshotOffThread(off_thread, mount / "docs");
   ASSERT_TRUE(read.has_value()) << "the mount stays refused after it answered";
@@ -242,17 +252,94 @@ TEST_F(HungMountWaitTest, StuckWorkerEndsWhenTheMountAnswersAgainAndItCanBeReadA
 TEST_F(HungMountWaitTest, StuckWorkersEndWhenTheServerIsKilled) {
   ASSERT_TRUE(mount.Hang());
   const std::string folder = mount / "docs";
-  platform::ListDrives(off_thread);
   EXPECT_FALSE(ReadFolderSnapshotOffThread(off_thread, folder).has_value());
-  ASSERT_EQ(off_thread.abandoned(), 2u);
+  platform::ListDrives(off_thread);  // the stuck mount is not asked again
+  ASSERT_EQ(StuckHere(), 1u);
 
   mount.Remove();
-  EXPECT_TRUE(WaitUntil([&] { return off_thread.abandoned() == 0; }, milliseconds(2000)));
+  EXPECT_TRUE(WaitUntil([&] { return StuckHere() == 0; }, milliseconds(2000)));
   // The folder is gone with its mount; reading it now fails without waiting.
   std::optional<lists::FolderSnapshot> read;
   const milliseconds took = TimeOf([&] { read = ReadFolderSnapshotOffThread(off_thread, folder); });
   EXPECT_FALSE(read.has_value());
   EXPECT_LT(took, milliseconds(100));
+}
+
+// A server that goes away in the middle of a listing: the read gives up a deadline after the last
+// entries came, and from then on every call on the mount fails at once, with no new worker.
+TEST_F(HungMountWaitTest, AMountThatAnswersItsFolderAndThenStopsIsGivenUpOnAndRefusedAfter) {
+  ASSERT_TRUE(mount.StallAfterListing());
+  std::optional<lists::FolderSnapshot> read;
+  milliseconds took =
+      TimeOf([&] { read = ReadFolderSnapshotOffThread(off_thread, mount / "docs"); });
+  EXPECT_FALSE(read.has_value());
+  EXPECT_GE(took, platform::kAnswerDeadline - milliseconds(20));
+  EXPECT_LT(took, platform::kAnswerDeadline + milliseconds(1000));
+  EXPECT_EQ(StuckHere(), 1u);
+
+  const Sandbox sandbox;
+  const std::string from = sandbox.Write("from.txt", "data");
+  const auto native = platform::MakeNativeFileSystem();
+  platform::OffThreadFileSystem files(*native, off_thread);
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    took = TimeOf([&] {
+      EXPECT_FALSE(ReadFolderSnapshotOffThread(off_thread, mount / "docs").has_value());
+      EXPECT_EQ(files.FileLength(mount / "docs/a.txt"), std::nullopt);
+      EXPECT_TRUE(files.CopyFile(from, mount / "docs/from.txt"));
+      EXPECT_TRUE(files.MakeFolder(mount / "new"));
+    });
+    EXPECT_LT(took, milliseconds(100));
+  }
+  EXPECT_EQ(StuckHere(), 1u) << "one worker stuck on the mount, however often it is tried";
+  // Elsewhere the program goes on.
+  EXPECT_FALSE(files.MakeFolder(sandbox / "elsewhere"));
+  EXPECT_TRUE(Exists(sandbox / "elsewhere"));
+}
+
+// A click on a file of a mount that stops answering shows the size as unreadable once the
+// deadline has passed, with events handled all the while.
+TEST_F(HungMountWaitTest, AFileClickedOnAHungMountShowsNoSizeAfterTheDeadline) {
+  testing::Harness h;
+  h.Start(h.temp.str());
+  h.File1().SetPath(mount / "docs");
+  h.File1().Select("a.txt");
+  const auto native = platform::MakeNativeFileSystem();
+  platform::OffThreadFileSystem files(*native, off_thread);
+  const app::Services& real = h.services;
+  app::Services services{real.windows,   files,         real.dialogs, real.programs,
+                         real.clipboard, real.registry, real.program, real.paths};
+  std::unique_ptr<about::FrmAbout> about_slot;
+  app::Form2 f(h.form2(), services, about_slot);
+  ASSERT_TRUE(mount.Hang());
+  int rounds = 0;
+  gui.on_events = [&rounds] { ++rounds; };
+  const milliseconds took = TimeOf([&] { app::File1_Click(f); });
+  EXPECT_EQ(h.Caption("Label2"), "Filesize:  Bytes");
+  EXPECT_GE(took, platform::kAnswerDeadline - milliseconds(20));
+  EXPECT_LT(took, platform::kAnswerDeadline + milliseconds(1000));
+  EXPECT_GE(rounds, 20);
+}
+
+// The system-information tool is looked for on the search path, one of whose folders sits on
+// the hung mount: the look gives up there and the wait handles events all the while.
+TEST_F(HungMountWaitTest, SystemInfoLookupWithAHungFolderOnThePathComesBack) {
+  const Sandbox sandbox;
+  ASSERT_TRUE(mount.Hang());
+  const auto view = platform::posix::MakeRegistryView(
+      mount / "docs" + ":" + sandbox.path(),
+      [](const std::string&) { return std::optional<std::string>(); });
+  platform::OffThreadRegistry registry(*view, off_thread);
+  int rounds = 0;
+  gui.on_events = [&rounds] { ++rounds; };
+  platform::RegistryKey key = 0;
+  long status = 0;
+  const milliseconds took = TimeOf([&] {
+    status = registry.OpenKey(platform::kHkeyLocalMachine, platform::posix::kMsinfoKey,
+                              platform::kKeyQueryValue, &key);
+  });
+  EXPECT_EQ(status, platform::kErrorFileNotFound);
+  EXPECT_LT(took, platform::kAnswerDeadline * 4) << "each hung folder costs one deadline";
+  EXPECT_GE(rounds, 20);
 }
 
 // Ending the program while a copy out of the hung mount waits: the GUI thread ends at once. The
