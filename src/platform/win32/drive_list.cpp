@@ -28,7 +28,7 @@ void Win32DriveList::Load() {
 void Win32DriveList::ReadDrives() {
   if (!front_end_->list_drives) return;
   lists::DriveMemory::ListItems items =
-      front_end_->drives.Reread(front_end_->list_drives(*front_end_->off_thread), Drive());
+      front_end_->drives.Reread(front_end_->list_drives(front_end_->off_thread), Drive());
   if (items.texts == texts_ && items.shown == shown_) return;
   ShowItems(std::move(items.texts));
   shown_ = items.shown;
