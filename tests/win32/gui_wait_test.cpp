@@ -1,7 +1,7 @@
 // The GUI thread's wait for a worker on the real Win32 front end: the windows paint, user input
-// stays queued for after the wait, the wait cursor shows once the wait is long, a window closed
-// meanwhile goes as it would when idle, and closing the last one ends the program without
-// waiting for the worker.
+// stays queued for after the wait, the wait cursor shows once the wait is long, a drive list
+// dropped down reads nothing, a window closed meanwhile goes as it would when idle, and closing
+// the last one ends the program without waiting for the worker.
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -278,6 +278,31 @@ class CopyWait : public GuiWait {
   std::unique_ptr<Probe> timers_;
   std::vector<std::function<void()>> actions_;
 };
+
+// A drive list dropped down during a wait shows the drives it has: a read of the drives would
+// be a wait inside the copy's, which must end soon after its own worker.
+TEST_F(CopyWait, ADriveListDroppedDownDuringAWaitReadsNothingAndTheWaitEndsOnTime) {
+  int reads = 0;
+  const auto drives = windows().front_end().drives.Drives();
+  windows().SetDriveReader([&](platform::OffThread& off_thread) {
+    ++reads;
+    (void)off_thread.Run([] { ::Sleep(2000); });
+    return drives;
+  });
+  const HWND drive1 = Control("Drive1");
+  After(50ms, [drive1] { ::SendMessageW(drive1, CB_SHOWDROPDOWN, TRUE, 0); });
+  Clock::time_point released;
+  After(300ms, [&] {
+    released = Clock::now();
+    gate.Open();
+  });
+  Copy();
+  const auto late = Clock::now() - released;
+  ::SendMessageW(drive1, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_EQ(reads, 0);
+  EXPECT_LT(late, 500ms) << "the handler goes on soon after its worker";
+  EXPECT_TRUE(Copied());
+}
 
 struct CloseGesture {
   const char* name;
