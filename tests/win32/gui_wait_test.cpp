@@ -1,7 +1,8 @@
 // The GUI thread's wait for a worker on the real Win32 front end: the windows paint, user input
 // stays queued for after the wait, the wait cursor shows once the wait is long, a drive list
-// dropped down reads nothing, a window closed meanwhile goes as it would when idle, and closing
-// the last one ends the program without waiting for the worker.
+// dropped down reads nothing, a window closed meanwhile goes as it would when idle, closing the
+// last one ends the program without waiting for the worker, and a question asked after the wait
+// takes no answer from input made during it.
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -13,6 +14,7 @@
 #include "platform/native.h"
 #include "platform/off_thread_calls.h"
 #include "platform/stuck_places.h"
+#include "platform/win32/dialogs_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "window_fixture.h"
 
@@ -395,6 +397,87 @@ TEST_F(CopyWaitDeathTest, TheLastWindowClosedAfterTheBusyCursorEndsTheProgramAtO
         std::_Exit(5);
       },
       ::testing::ExitedWithCode(0), "");
+}
+
+// The real boxes, but "Sure!" to the copy answered at once.
+class CopyYesThenRealQuestions final : public platform::Dialogs {
+ public:
+  platform::Answer MessageBox(const std::string& prompt, int style,
+                              const std::string& title) override {
+    if (title == "Sure!") return platform::Answer::Yes;
+    return real_.MessageBox(prompt, style, title);
+  }
+  std::string InputBox(const std::string& prompt) override { return real_.InputBox(prompt); }
+
+ private:
+  platform::win32::Win32Dialogs real_;
+};
+
+class CopyWaitWithRealQuestions : public CopyWait {
+ protected:
+  platform::Dialogs& HandlerDialogs() override { return questions_; }
+
+ private:
+  CopyYesThenRealQuestions questions_;
+};
+
+// A key typed on the keyboard, which the system gives to the window that has the focus when it
+// is taken from the queue.
+void TypeKey(WORD key) {
+  INPUT presses[2] = {};
+  for (INPUT& press : presses) {
+    press.type = INPUT_KEYBOARD;
+    press.ki.wVk = key;
+  }
+  presses[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, presses, sizeof(INPUT));
+}
+
+HWND DeleteQuestion() {
+  const HWND box = ::FindWindowW(L"#32770", L"File Delete!");
+  return box != nullptr && ::IsWindowVisible(box) ? box : nullptr;
+}
+
+TEST_F(CopyWaitWithRealQuestions,
+       DeleteClickedDuringAWaitAsksAfterItAndAnEarlierEnterAnswersNothing) {
+  const HWND delete_button = Control("Command3");
+  After(50ms, [delete_button] {
+    RECT inside{};
+    ::GetClientRect(delete_button, &inside);
+    const LPARAM middle = At({inside.right / 2, inside.bottom / 2});
+    ::PostMessageW(delete_button, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    ::PostMessageW(delete_button, WM_LBUTTONUP, 0, middle);
+    TypeKey(VK_RETURN);  // before the question shows: it must not answer Yes
+  });
+  After(300ms, [&] { gate.Open(); });
+  bool asked_during_the_wait = false;
+  WithTicks([this] { Copy(); },
+            [&] {
+              asked_during_the_wait = asked_during_the_wait || DeleteQuestion() != nullptr;
+              return false;
+            });
+  EXPECT_FALSE(asked_during_the_wait);
+  EXPECT_TRUE(Copied());
+  MSG enter{};
+  ASSERT_TRUE(::PeekMessageW(&enter, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE));
+  ASSERT_EQ(enter.wParam, static_cast<WPARAM>(VK_RETURN)) << "the typed Enter waits in the queue";
+
+  const std::filesystem::path file = temp.path() / "A.txt";
+  int looks = 0;
+  bool there_while_asked = false;
+  WithTicks([this] { Pump(); },
+            [&] {
+              const HWND box = DeleteQuestion();
+              if (box == nullptr) return false;
+              // A queued Enter has had its chance to answer the box by the third look.
+              if (++looks < 3) return false;
+              there_while_asked = std::filesystem::exists(file);
+              ::SendMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+              return true;
+            });
+  EXPECT_EQ(looks, 3) << "the question showed and waited for its answer";
+  EXPECT_TRUE(there_while_asked);
+  EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 }  // namespace
