@@ -1,9 +1,20 @@
 // The GUI thread's wait for a worker on the real Win32 front end: the windows paint, user input
-// stays queued for after the wait, the wait cursor shows once the wait is long, and closing the
-// window ends the program without waiting for the worker.
+// stays queued for after the wait, the wait cursor shows once the wait is long, a drive list
+// dropped down reads nothing, a window closed meanwhile goes as it would when idle, closing the
+// last one ends the program without waiting for the worker, and a question asked after the wait
+// takes no answer from input made during it.
 #include <chrono>
+#include <filesystem>
 #include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/native.h"
+#include "platform/off_thread_calls.h"
+#include "platform/stuck_places.h"
+#include "platform/win32/dialogs_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "window_fixture.h"
 
@@ -72,9 +83,9 @@ class GuiWait : public Win32Program {
   bool RunUntilReleased() {
     bool released = false;
     const HANDLE release = release_.get();
-    windows().off_thread().Run(
+    const bool ran = windows().off_thread().Run(
         [&released, release] { released = ::WaitForSingleObject(release, 5000) == WAIT_OBJECT_0; });
-    return released;
+    return ran && released;
   }
   void Release() { ::SetEvent(release_.get()); }
 
@@ -176,94 +187,297 @@ TEST_F(GuiWait, TheWaitCursorShowsOnceTheWaitIsLong) {
   EXPECT_NE(mouse_moved(), wait);
 }
 
-struct CloseGesture {
-  const char* name;
-  void (*send)(HWND form, HWND focus);
-};
-
-const CloseGesture kCloseGestures[] = {
-    {"CloseBox",
-     [](HWND form, HWND) { ::PostMessageW(form, WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(5, 5)); }},
-    {"SystemMenuClose", [](HWND form, HWND) { ::PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-    {"AltF4",
-     [](HWND, HWND focus) {
-       ::PostMessageW(focus, WM_SYSKEYDOWN, VK_MENU, kAltHeld | 1);
-       ::PostMessageW(focus, WM_SYSKEYDOWN, VK_F4, kAltHeld | 1);
-     }},
-    {"CloseMessage", [](HWND form, HWND) { ::PostMessageW(form, WM_CLOSE, 0, 0); }},
-};
-
-class CloseDuringAWait : public GuiWait, public ::testing::WithParamInterface<CloseGesture> {};
-
-// The request ends the wait at once and leaves the window where it is: the wait ends the
-// program (EndNow) rather than the handler finding its window gone.
-TEST_P(CloseDuringAWait, AsksForTheEndAndEndsTheRoundAtOnce) {
-  GetParam().send(Form2().hwnd(), Control("File1"));
-  platform::GuiWait& wait = windows().gui_wait();
-  const auto start = Clock::now();
-  wait.HandleEventsUntil(start + 3s);
-  EXPECT_LT(Clock::now() - start, 1s);
-  EXPECT_TRUE(wait.EndRequested());
-  EXPECT_TRUE(Form2().IsLoaded());
-  EXPECT_EQ(quits, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Gestures, CloseDuringAWait, ::testing::ValuesIn(kCloseGestures),
-                         [](const auto& info) { return std::string(info.param.name); });
-
 TEST_F(GuiWait, OtherPressesOnTheFrameAndOtherAltKeysEndNothing) {
   const HWND form = Form2().hwnd();
+  Probe probe(form, [this](UINT message, WPARAM) {
+    if (message == WM_TIMER) Release();
+  });
   ::PostMessageW(form, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(20, 5));
   ::PostMessageW(Control("File1"), WM_SYSKEYDOWN, VK_MENU, kAltHeld | 1);
   ::PostMessageW(Control("File1"), WM_SYSKEYDOWN, 'X', kAltHeld | 1);
   ::PostMessageW(Control("File1"), WM_SYSKEYDOWN, VK_F4, kAltHeld | 1);  // behind Alt+X: later
   ::PostMessageW(form, WM_SYSCOMMAND, SC_MOVE, 0);
-  platform::GuiWait& wait = windows().gui_wait();
-  // Rounds until the time is up, as a waiting handler has them (a worker of the start may have
-  // woken the first).
-  const auto until = Clock::now() + 300ms;
-  while (Clock::now() < until && !wait.EndRequested()) wait.HandleEventsUntil(until);
-  EXPECT_FALSE(wait.EndRequested());
+  ::SetTimer(probe.hwnd(), 1, 300, nullptr);
+  EXPECT_TRUE(RunUntilReleased());
+  EXPECT_FALSE(windows().wait_state().end_requested);
+  EXPECT_TRUE(::IsWindowVisible(form));
   MSG message{};
   ASSERT_TRUE(::PeekMessageW(&message, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_NOREMOVE));
   EXPECT_EQ(message.wParam, static_cast<WPARAM>('X'));
   // Closed once nothing waits: the window closes as ever.
   ::SendMessageW(form, WM_CLOSE, 0, 0);
   EXPECT_FALSE(Form2().IsLoaded());
-  EXPECT_FALSE(wait.EndRequested());
+  EXPECT_EQ(quits, 1);
 }
 
-// A folder whose file system does not answer leaves the pane where it was.
-TEST_F(GuiWait, AFolderThatDoesNotAnswerLeavesThePaneWhereItWas) {
-  class NeverAnswers final : public platform::OffThread {
-   public:
-    using platform::OffThread::RunAnswering;
-    void Run(std::function<void()> work) override { work(); }
-    bool RunAnswering(AnsweringWork, std::chrono::milliseconds, const std::string&,
-                      std::function<std::string()>) override {
-      return false;
+// A folder on a file system that stopped answering is not read at all, and the pane stays.
+TEST_F(GuiWait, AFolderOnAStuckFileSystemLeavesThePaneWhereItWas) {
+  const std::string place = platform::FileSystemOf(temp.Folder("sub"));
+  struct Stuck {
+    explicit Stuck(std::string where) : place(std::move(where)) {
+      platform::ProcessStuckPlaces()->Mark(place);
     }
-  } never;
-  windows().ReadThrough(never);
+    ~Stuck() { platform::ProcessStuckPlaces()->Unmark(place); }
+    std::string place;
+  };
   const HWND dir1 = Control("Dir1");
-  DoubleClickItem(dir1, ListIndex(dir1, "sub"));
+  {
+    const Stuck stuck(place);
+    DoubleClickItem(dir1, ListIndex(dir1, "sub"));
+  }
   EXPECT_EQ(Form2().FindFolderList("Dir1").Path(), temp.str());
   EXPECT_EQ(Caption("Label4"), " ");
   EXPECT_EQ(Names("File1"), (std::vector<std::string>{"A.txt", "B.txt"}));
 }
 
-using GuiWaitDeathTest = GuiWait;
+// The whole program whose copies wait at a gate on the window system's workers, with actions
+// the test schedules for during the wait.
+class CopyWait : public GuiWait {
+ protected:
+  void SetUp() override {
+    temp.Folder("to");
+    GuiWait::SetUp();
+    Form2().FindFolderList("Dir2").SetPath(Join(temp.str(), "to"));
+    const HWND file1 = Control("File1");
+    ClickItem(file1, NameIndex("File1", "A.txt"));
+    Pump();
+    timers_ = std::make_unique<Probe>(Form2().hwnd(), [this](UINT message, WPARAM timer) {
+      if (message != WM_TIMER) return;
+      ::KillTimer(timers_->hwnd(), timer);
+      if (timer <= actions_.size()) actions_[timer - 1]();
+    });
+  }
+  void TearDown() override { gate.Open(); }
 
-// The worker never comes back: the program ends all the same, as soon as the window is closed.
-TEST_F(GuiWaitDeathTest, ClosingTheWindowEndsTheProgramThoughAWorkerIsStuck) {
+  platform::FileSystem& HandlerFiles() override {
+    off_thread_files_ =
+        std::make_unique<platform::OffThreadFileSystem>(gated, windows().off_thread());
+    return *off_thread_files_;
+  }
+
+  // Runs the action `after` from now, from the message queue.
+  void After(std::chrono::milliseconds after, std::function<void()> action) {
+    actions_.push_back(std::move(action));
+    ::SetTimer(timers_->hwnd(), actions_.size(), static_cast<UINT>(after.count()), nullptr);
+  }
+  // "&Copy +Paste", answered Yes; returns once its handler has ended.
+  void Copy() {
+    dialogs.answers.push_back(platform::Answer::Yes);
+    ::SendMessageW(Control("Command8"), BM_CLICK, 0, 0);
+  }
+  bool Copied() { return std::filesystem::exists(temp.path() / "to" / "A.txt"); }
+  void OpenAbout() {
+    ::SendMessageW(Form2().hwnd(), WM_COMMAND, MenuCommand(Form2().hwnd(), 2), 0);
+    Pump();
+  }
+  bool Busy() { return windows().front_end().busy; }
+
+  Gate gate;
+  GatedFileSystem gated{gate};
+
+ private:
+  std::unique_ptr<platform::OffThreadFileSystem> off_thread_files_;
+  std::unique_ptr<Probe> timers_;
+  std::vector<std::function<void()>> actions_;
+};
+
+// A drive list dropped down during a wait shows the drives it has: a read of the drives would
+// be a wait inside the copy's, which must end soon after its own worker.
+TEST_F(CopyWait, ADriveListDroppedDownDuringAWaitReadsNothingAndTheWaitEndsOnTime) {
+  int reads = 0;
+  const auto drives = windows().front_end().drives.Drives();
+  windows().SetDriveReader([&](platform::OffThread& off_thread) {
+    ++reads;
+    (void)off_thread.Run([] { ::Sleep(2000); });
+    return drives;
+  });
+  const HWND drive1 = Control("Drive1");
+  After(50ms, [drive1] { ::SendMessageW(drive1, CB_SHOWDROPDOWN, TRUE, 0); });
+  Clock::time_point released;
+  After(300ms, [&] {
+    released = Clock::now();
+    gate.Open();
+  });
+  Copy();
+  const auto late = Clock::now() - released;
+  ::SendMessageW(drive1, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_EQ(reads, 0);
+  EXPECT_LT(late, 500ms) << "the handler goes on soon after its worker";
+  EXPECT_TRUE(Copied());
+}
+
+struct CloseGesture {
+  const char* name;
+  void (*send)(HWND window);
+};
+
+const CloseGesture kCloseGestures[] = {
+    {"CloseBox",
+     [](HWND window) { ::PostMessageW(window, WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(5, 5)); }},
+    {"IconDoubleClick",
+     [](HWND window) { ::PostMessageW(window, WM_NCLBUTTONDBLCLK, HTSYSMENU, MAKELPARAM(5, 5)); }},
+    {"SystemMenuClose", [](HWND window) { ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    {"AltF4",
+     [](HWND window) {
+       const HWND focus = ::GetWindow(window, GW_CHILD);
+       ::PostMessageW(focus, WM_SYSKEYDOWN, VK_MENU, kAltHeld | 1);
+       ::PostMessageW(focus, WM_SYSKEYDOWN, VK_F4, kAltHeld | 1);
+     }},
+    {"CloseMessage", [](HWND window) { ::PostMessageW(window, WM_CLOSE, 0, 0); }},
+};
+
+class AboutClosedDuringACopy : public CopyWait,
+                               public ::testing::WithParamInterface<CloseGesture> {};
+
+// About goes from the screen at once and is unloaded after the wait; the main window stays, the
+// copy ends, and the program runs on.
+TEST_P(AboutClosedDuringACopy, GoesAloneAndTheCopyEnds) {
+  OpenAbout();
+  ASSERT_NE(About(), nullptr);
+  const HWND about = About()->hwnd();
+  bool busy = false, about_gone = false;
+  After(400ms, [&] {
+    busy = Busy();
+    GetParam().send(about);
+  });
+  After(600ms, [&] {
+    about_gone = !::IsWindowVisible(about) && ::IsWindowVisible(Form2().hwnd());
+    gate.Open();
+  });
+  Copy();
+  EXPECT_TRUE(busy);
+  EXPECT_TRUE(about_gone);
+  EXPECT_TRUE(Copied());
+  Pump();
+  EXPECT_FALSE(About()->IsLoaded());
+  EXPECT_TRUE(Form2().IsLoaded());
+  EXPECT_FALSE(windows().wait_state().end_requested);
+  EXPECT_EQ(quits, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Gestures, AboutClosedDuringACopy, ::testing::ValuesIn(kCloseGestures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CopyWait, MainWindowClosedAfterTheBusyCursorGoesAndAboutStays) {
+  OpenAbout();
+  ASSERT_NE(About(), nullptr);
+  const HWND main = Form2().hwnd();
+  bool busy = false, about_stayed = false;
+  After(400ms, [&] {
+    busy = Busy();
+    ::PostMessageW(main, WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(5, 5));
+  });
+  After(600ms, [&] {
+    about_stayed = ::IsWindowVisible(About()->hwnd()) && !::IsWindowVisible(main);
+    gate.Open();
+  });
+  Copy();
+  EXPECT_TRUE(busy);
+  EXPECT_TRUE(about_stayed);
+  EXPECT_TRUE(Copied());
+  Pump();
+  EXPECT_FALSE(Form2().IsLoaded());
+  EXPECT_TRUE(About()->IsLoaded());
+  EXPECT_EQ(quits, 0);
+}
+
+using CopyWaitDeathTest = CopyWait;
+
+// The worker never comes back: the program ends all the same, at once, when its last window is
+// closed.
+TEST_F(CopyWaitDeathTest, TheLastWindowClosedAfterTheBusyCursorEndsTheProgramAtOnce) {
   EXPECT_EXIT(
       {
-        ::PostMessageW(Form2().hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        const HANDLE never = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        windows().off_thread().Run([never] { ::WaitForSingleObject(never, 30000); });
-        std::_Exit(3);  // not reached
+        After(400ms, [this] {
+          if (!Busy()) std::_Exit(3);
+          ::PostMessageW(Form2().hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        });
+        After(1400ms, [] { std::_Exit(4); });  // not ended within a second
+        Copy();                                // the gate is never opened
+        std::_Exit(5);
       },
       ::testing::ExitedWithCode(0), "");
+}
+
+// The real boxes, but "Sure!" to the copy answered at once.
+class CopyYesThenRealQuestions final : public platform::Dialogs {
+ public:
+  platform::Answer MessageBox(const std::string& prompt, int style,
+                              const std::string& title) override {
+    if (title == "Sure!") return platform::Answer::Yes;
+    return real_.MessageBox(prompt, style, title);
+  }
+  std::string InputBox(const std::string& prompt) override { return real_.InputBox(prompt); }
+
+ private:
+  platform::win32::Win32Dialogs real_;
+};
+
+class CopyWaitWithRealQuestions : public CopyWait {
+ protected:
+  platform::Dialogs& HandlerDialogs() override { return questions_; }
+
+ private:
+  CopyYesThenRealQuestions questions_;
+};
+
+// A key typed on the keyboard, which the system gives to the window that has the focus when it
+// is taken from the queue.
+void TypeKey(WORD key) {
+  INPUT presses[2] = {};
+  for (INPUT& press : presses) {
+    press.type = INPUT_KEYBOARD;
+    press.ki.wVk = key;
+  }
+  presses[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, presses, sizeof(INPUT));
+}
+
+HWND DeleteQuestion() {
+  const HWND box = ::FindWindowW(L"#32770", L"File Delete!");
+  return box != nullptr && ::IsWindowVisible(box) ? box : nullptr;
+}
+
+TEST_F(CopyWaitWithRealQuestions,
+       DeleteClickedDuringAWaitAsksAfterItAndAnEarlierEnterAnswersNothing) {
+  const HWND delete_button = Control("Command3");
+  After(50ms, [delete_button] {
+    RECT inside{};
+    ::GetClientRect(delete_button, &inside);
+    const LPARAM middle = At({inside.right / 2, inside.bottom / 2});
+    ::PostMessageW(delete_button, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    ::PostMessageW(delete_button, WM_LBUTTONUP, 0, middle);
+    TypeKey(VK_RETURN);  // before the question shows: it must not answer Yes
+  });
+  After(300ms, [&] { gate.Open(); });
+  bool asked_during_the_wait = false;
+  WithTicks([this] { Copy(); },
+            [&] {
+              asked_during_the_wait = asked_during_the_wait || DeleteQuestion() != nullptr;
+              return false;
+            });
+  EXPECT_FALSE(asked_during_the_wait);
+  EXPECT_TRUE(Copied());
+  MSG enter{};
+  ASSERT_TRUE(::PeekMessageW(&enter, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE));
+  ASSERT_EQ(enter.wParam, static_cast<WPARAM>(VK_RETURN)) << "the typed Enter waits in the queue";
+
+  const std::filesystem::path file = temp.path() / "A.txt";
+  int looks = 0;
+  bool there_while_asked = false;
+  WithTicks([this] { Pump(); },
+            [&] {
+              const HWND box = DeleteQuestion();
+              if (box == nullptr) return false;
+              // A queued Enter has had its chance to answer the box by the third look.
+              if (++looks < 3) return false;
+              there_while_asked = std::filesystem::exists(file);
+              ::SendMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+              return true;
+            });
+  EXPECT_EQ(looks, 3) << "the question showed and waited for its answer";
+  EXPECT_TRUE(there_while_asked);
+  EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 }  // namespace

@@ -104,13 +104,18 @@ class ScriptedOffThread final : public platform::OffThread {
  public:
   explicit ScriptedOffThread(bool answers) : answers_(answers) {}
   using platform::OffThread::RunAnswering;
-  void Run(std::function<void()> work) override { work(); }
+  bool Run(std::function<void()> work) override {
+    work();
+    return true;
+  }
   bool RunAnswering(AnsweringWork work, std::chrono::milliseconds deadline,
                     const std::string& place, std::function<std::string()>) override {
     asked.emplace_back(place, deadline);
     if (answers_) work([] {});
     return answers_;
   }
+  bool Waiting() const override { return false; }
+  bool Stuck(const std::string&) const override { return false; }
   std::vector<std::pair<std::string, std::chrono::milliseconds>> asked;
 
  private:

@@ -24,6 +24,9 @@ class Win32Program : public ::testing::Test {
   void Start(const std::string& folder);
   // Handles every message waiting, through the keyboard interface as the real loop does.
   void Pump();
+  // The services the handlers get; asked for once the window system exists.
+  virtual platform::FileSystem& HandlerFiles() { return files; }
+  virtual platform::Dialogs& HandlerDialogs() { return dialogs; }
 
   platform::win32::Win32WindowSystem& windows() { return *windows_; }
   platform::win32::Win32Window& Form2() { return *windows_->Find("Form2"); }

@@ -1,5 +1,7 @@
 // Modal questions on Windows: the system's message box, and an input box (a small dialog made
 // in code: the prompt, a text field, OK and Cancel). Both belong to the program's active window.
+// Before either shows, the keys and clicks still queued for the thread are dropped: they were
+// made before the question was on the screen.
 #pragma once
 
 #include "platform/dialogs.h"

@@ -26,9 +26,12 @@ void Win32DriveList::Load() {
 }
 
 void Win32DriveList::ReadDrives() {
-  if (!front_end_->list_drives) return;
+  // Dropped down while a handler waits (a screen reader, or CB_SHOWDROPDOWN sent by another
+  // program, can do that then): a read would be a wait inside that wait, so the list shows the
+  // drives it read last.
+  if (!front_end_->list_drives || front_end_->off_thread.Waiting()) return;
   lists::DriveMemory::ListItems items =
-      front_end_->drives.Reread(front_end_->list_drives(*front_end_->off_thread), Drive());
+      front_end_->drives.Reread(front_end_->list_drives(front_end_->off_thread), Drive());
   if (items.texts == texts_ && items.shown == shown_) return;
   ShowItems(std::move(items.texts));
   shown_ = items.shown;

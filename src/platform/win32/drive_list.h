@@ -1,6 +1,7 @@
 // A drive list: a drop-down list of the drives. Picking another drive raises Change; the list
 // reports the picked drive's text ("c: [label]"), which a folder list takes as a path. Each time
-// the list drops down it reads the drives again, so a medium inserted meanwhile can be picked.
+// the list drops down it reads the drives again, so a medium inserted meanwhile can be picked
+// (but not while a handler waits for a worker: then it shows the drives it read last).
 #pragma once
 
 #include <string>

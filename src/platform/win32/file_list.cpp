@@ -73,7 +73,7 @@ int Win32FileList::Selected() const {
 }
 
 void Win32FileList::List() {
-  const auto entries = ReadFolderOffThread(*front_end_->off_thread, path_, false);
+  const auto entries = ReadFolderOffThread(front_end_->off_thread, path_, false);
   names_ = entries
                ? lists::FileListNames(*entries, description().pattern, description().lists_programs)
                : std::vector<std::string>{};

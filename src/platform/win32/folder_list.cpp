@@ -68,14 +68,14 @@ void Win32FolderList::SetPath(const std::string& path) {
 
 void Win32FolderList::Refresh() {
   // A folder that has gone or cannot be read any more shows with no subfolders.
-  const auto entries = ReadFolderOffThread(*front_end_->off_thread, open_, false);
+  const auto entries = ReadFolderOffThread(front_end_->off_thread, open_, false);
   ShowRows(lists::FolderListRows(open_, entries ? *entries : std::vector<lists::FolderEntry>{},
                                  kWindowsPaths));
 }
 
 bool Win32FolderList::Open(const std::string& folder) {
   std::string normal = lists::NormalizeFolder(UpperDrive(folder), kWindowsPaths);
-  const auto entries = ReadFolderOffThread(*front_end_->off_thread, normal, false);
+  const auto entries = ReadFolderOffThread(front_end_->off_thread, normal, false);
   if (!entries) return false;
   open_ = std::move(normal);
   ShowRows(lists::FolderListRows(open_, *entries, kWindowsPaths));

@@ -20,7 +20,7 @@ constexpr wchar_t kClassName[] = L"VantrelWindow";
 Win32Window::Win32Window(const WindowDescription& description, EventSink& events,
                          FrontEnd& front_end)
     : description_(description),
-      events_(events, front_end),
+      events_(events, front_end.wait),
       front_end_(front_end),
       menu_(description.menus),
       caption_(description.caption) {
@@ -88,6 +88,10 @@ void Win32Window::SetCaption(const std::string& text) {
 // only brings it to the front.
 void Win32Window::Show() {
   if (hwnd_ != nullptr) {
+    if (closing_) {  // closed during a wait, and wanted again before it was unloaded
+      closing_ = false;
+      ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+    }
     if (::IsIconic(hwnd_)) ::ShowWindow(hwnd_, SW_RESTORE);
     ::SetForegroundWindow(hwnd_);
     ::BringWindowToTop(hwnd_);

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/wait_state.h"
 #include "platform/win32/control.h"
 #include "platform/win32/fonts.h"
 #include "platform/win32/front_end.h"
-#include "platform/win32/gated_sink.h"
 #include "platform/win32/menu_bar.h"
 
 namespace vantrel::platform::win32 {
@@ -36,6 +36,11 @@ class Win32Window final : public Window, private DropSite {
 
   const WindowDescription& description() const { return description_; }
   HWND hwnd() const { return hwnd_; }
+  // Closed while a handler waited: hidden, and unloaded once no handler waits any more.
+  bool closing() const { return closing_; }
+  // Posted once a wait is over: unloads the window if it was closed during the wait and has not
+  // been shown again since.
+  static constexpr UINT kFinishClose = WM_APP + 1;
   // The native window of a control, null while the window is not loaded.
   HWND ControlHandle(std::string_view name) const;
   HMENU MenuDropDown(std::string_view menu) const { return menu_.DropDown(menu); }
@@ -79,6 +84,7 @@ class Win32Window final : public Window, private DropSite {
   HWND hwnd_ = nullptr;
   HWND tooltips_ = nullptr;
   HWND focus_ = nullptr;  // the control that had the focus when the window was deactivated
+  bool closing_ = false;
   UINT dpi_ = 96;
 };
 

@@ -3,6 +3,8 @@
 // works through IsDialogMessage in the message loop.
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "platform/win32/accessibility.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/form_layout.h"
@@ -67,12 +69,15 @@ LRESULT Win32Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       OnClose();
       return 0;
+    case kFinishClose:
+      if (closing_ && !front_end_.wait.waiting) Unload();
+      return 0;
     case WM_DESTROY:
       // The controls still exist here; their annotations go with them.
       for (const auto& control : controls_) ClearAccessibleTexts(control->hwnd());
       break;
     case WM_SYSCOMMAND:
-      if (front_end_.waiting > 0) {
+      if (front_end_.wait.waiting) {
         OnSystemCommandWhileWaiting(wparam);
         return 0;
       }
@@ -87,24 +92,32 @@ LRESULT Win32Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   return ::DefWindowProcW(hwnd_, message, wparam, lparam);
 }
 
-// The close box runs no handler. While a handler waits for a worker, closing a window ends the
-// program (the wait ends it at once, without waiting for the worker); the window stays until
-// then, so the handler never finds its window gone.
+// The close box runs no handler. While a handler waits for a worker, the window goes from the
+// screen at once and is unloaded after the wait, so the handler never finds its controls gone;
+// closing the last window open ends the program, which the wait does at once, without waiting
+// for the worker.
 void Win32Window::OnClose() {
-  if (front_end_.waiting > 0) {
-    front_end_.end_requested = true;
+  if (!front_end_.wait.waiting) {
+    Unload();
     return;
   }
-  Unload();
+  if (!closing_) {
+    closing_ = true;
+    ::ShowWindow(hwnd_, SW_HIDE);
+  }
+  const bool any_open = std::any_of(
+      front_end_.windows.begin(), front_end_.windows.end(),
+      [](const Win32Window* window) { return window->IsLoaded() && !window->closing_; });
+  if (!any_open) front_end_.wait.end_requested = true;
 }
 
-// Minimizing and restoring work as ever. Close asks for the end; the other commands (moving,
-// sizing, the system menu, the menu bar's keys) would run a message loop of the system's that
-// lets user input through to the windows, so they do nothing until the wait is over.
+// Minimizing and restoring work as ever, and Close closes. The other commands (moving, sizing,
+// the system menu, the menu bar's keys) would run a message loop of the system's that lets user
+// input through to the windows, so they do nothing until the wait is over.
 void Win32Window::OnSystemCommandWhileWaiting(WPARAM command) {
   switch (command & 0xFFF0) {
     case SC_CLOSE:
-      front_end_.end_requested = true;
+      OnClose();
       break;
     case SC_MINIMIZE:
     case SC_RESTORE:
@@ -188,6 +201,7 @@ void Win32Window::OnDestroyed() {
   hwnd_ = nullptr;
   tooltips_ = nullptr;
   focus_ = nullptr;
+  closing_ = false;
   for (const auto& control : controls_) control->Destroyed();
   fonts_.Clear();
   if (--front_end_.loaded_windows == 0 && front_end_.quit) front_end_.quit();

@@ -9,6 +9,7 @@
 
 #include "lists/drive_memory.h"
 #include "platform/off_thread.h"
+#include "platform/wait_state.h"
 #include "platform/win32/win32_api.h"
 
 namespace vantrel::platform::win32 {
@@ -25,7 +26,7 @@ struct FrontEnd {
   // Reads the drives again when a drive list drops down; null keeps the drives known at start.
   std::function<std::vector<DriveInfo>(OffThread&)> list_drives{};
   // Where calls that may block on a disk or a network run.
-  OffThread* off_thread = &ImmediateOffThread();
+  OffThread& off_thread;
   std::string working_folder;
   HICON large_icon = nullptr;       // 48x48: the About picture
   HICON window_icon = nullptr;      // title bar and taskbar
@@ -34,12 +35,8 @@ struct FrontEnd {
   HWND hidden_owner = nullptr;
   std::vector<Win32Window*> windows{};  // every window made, loaded or not
   int loaded_windows = 0;
-  // Set by EndProgram: from then on no event reaches a handler.
-  bool ended = false;
-  // Rounds of message handling in progress while a handler waits for a worker: no event reaches
-  // a handler then, and closing a window asks for the end of the program instead.
-  int waiting = 0;
-  bool end_requested = false;
+  // Whether a handler waits for a worker, and whether the program has ended.
+  WaitState& wait;
   bool busy = false;  // the wait cursor shows over the windows
   // Runs once the last window has closed, or at EndProgram.
   std::function<void()> quit{};

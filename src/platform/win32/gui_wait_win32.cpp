@@ -66,24 +66,24 @@ Win32GuiWait::Win32GuiWait(FrontEnd& front_end)
 
 // Input left in the queue would end a wait for "any input" at once, again and again: with some
 // queued, the wait ends on messages that are new since the queue was last looked at, and in
-// short slices, which pick up a message that came while the queue was being looked at.
-void Win32GuiWait::HandleEventsUntil(Clock::time_point until) {
-  ++front_end_.waiting;
-  for (;;) {
+// short slices, which pick up a message that came while the queue was being looked at. A set
+// event only sends the loop back to look at `woken`: it may be left over from an earlier wait.
+void Win32GuiWait::HandleEventsUntil(Clock::time_point until, const std::atomic<bool>& woken) {
+  while (!woken) {
     DispatchAllButInput();
     TakeCloseClicks();
     TakeAltF4();
     const Clock::time_point now = Clock::now();
-    if (front_end_.end_requested || now >= until) break;
+    // The last window closed: the wait ends the program without waiting for the worker.
+    if (woken || front_end_.wait.end_requested || now >= until) return;
     const bool queued = HIWORD(::GetQueueStatus(QS_ALLINPUT)) != 0;
     DWORD timeout = TimeoutUntil(until, now);
     if (queued) timeout = std::min(timeout, kSliceWithInputQueued);
     const HANDLE wake = wake_.get();
     const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &wake, timeout, QS_ALLINPUT,
                                                      queued ? 0 : MWMO_INPUTAVAILABLE);
-    if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
+    if (woke == WAIT_FAILED) return;
   }
-  --front_end_.waiting;
 }
 
 void Win32GuiWait::Wake() {
@@ -95,13 +95,22 @@ void Win32GuiWait::ShowBusy(bool busy) {
   RefreshCursor();
 }
 
+// A window closed during the wait was only hidden, since the handler that waited may still use
+// its controls. It is unloaded through the queue, ahead of the kept input, once the handler has
+// ended (or, if the handler waits again first, after that wait).
+void Win32GuiWait::WaitEnded() {
+  for (const Win32Window* window : front_end_.windows) {
+    if (window->closing()) ::PostMessageW(window->hwnd(), Win32Window::kFinishClose, 0, 0);
+  }
+}
+
 // TerminateProcess, not ExitProcess: ExitProcess tells every loaded library that the process is
 // detaching, under the loader's lock, and a worker stopped in the middle of a system call may
 // hold that lock or one those libraries need, so it could wait for the very worker the user
 // gave up on. TerminateProcess runs no code of the process any more. The windows are hidden
 // first: a thread stuck in the kernel can keep a terminated process around for a while.
 void Win32GuiWait::EndNow() {
-  front_end_.ended = true;
+  front_end_.wait.ended = true;
   for (const Win32Window* window : front_end_.windows) {
     if (window->hwnd() != nullptr) ::ShowWindow(window->hwnd(), SW_HIDE);
   }
@@ -112,21 +121,17 @@ void Win32GuiWait::EndNow() {
   ::ExitProcess(0);  // not reached
 }
 
-// A press on the close box asks for the end, as a double click on the window's icon does. They
+// A press on the close box closes its window, as a double click on the window's icon does. They
 // are taken from the queue with every other press on a frame: the system's own tracking of such
 // a press (moving, sizing, the system menu) runs a message loop of its own that would let the
 // input through, and after the wait the button has long been let go.
 void Win32GuiWait::TakeCloseClicks() {
   MSG message{};
   while (::PeekMessageW(&message, nullptr, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE)) {
-    if (message.wParam == HTCLOSE && IsProgramWindow(message.hwnd)) {
-      front_end_.end_requested = true;
-    }
+    if (message.wParam == HTCLOSE) CloseWindowOf(message.hwnd);
   }
   while (::PeekMessageW(&message, nullptr, WM_NCLBUTTONDBLCLK, WM_NCLBUTTONDBLCLK, PM_REMOVE)) {
-    if (message.wParam == HTSYSMENU && IsProgramWindow(message.hwnd)) {
-      front_end_.end_requested = true;
-    }
+    if (message.wParam == HTSYSMENU) CloseWindowOf(message.hwnd);
   }
 }
 
@@ -140,14 +145,21 @@ void Win32GuiWait::TakeAltF4() {
     const bool alt_f4 = message.wParam == VK_F4 && (HIWORD(message.lParam) & KF_ALTDOWN) != 0;
     if (!alt_alone && !alt_f4) return;
     ::PeekMessageW(&message, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_REMOVE);
-    if (alt_f4 && IsProgramWindow(message.hwnd)) front_end_.end_requested = true;
+    if (alt_f4) CloseWindowOf(message.hwnd);
   }
 }
 
-bool Win32GuiWait::IsProgramWindow(HWND window) const {
+// WM_CLOSE goes to the window itself, which handles it as during any wait: it goes from the
+// screen, and the program ends when it was the last.
+void Win32GuiWait::CloseWindowOf(HWND window) {
   const HWND top = ::GetAncestor(window, GA_ROOT);
-  return top != nullptr && std::any_of(front_end_.windows.begin(), front_end_.windows.end(),
-                                       [top](const Win32Window* w) { return w->hwnd() == top; });
+  if (top == nullptr) return;
+  for (const Win32Window* program_window : front_end_.windows) {
+    if (program_window->hwnd() == top) {
+      ::SendMessageW(top, WM_CLOSE, 0, 0);
+      return;
+    }
+  }
 }
 
 }  // namespace vantrel::platform::win32

@@ -15,16 +15,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       instance, [] { ::PostQuitMessage(0); }, platform::WorkingFolder());
   platform::win32::Win32Dialogs dialogs;
   platform::win32::Win32Clipboard clipboard;
-  // The file system and program start may block on a disk or a network: every call runs on a
-  // worker while the windows keep painting, and closing the window ends the program meanwhile.
+  // The file system, program start and registry may block on a disk or a network: every call
+  // runs on a worker while the windows keep painting, and closing the last window ends the
+  // program meanwhile.
   const auto native_files = platform::MakeNativeFileSystem();
   const auto native_programs = platform::MakeNativeProgramStarter();
   platform::OffThreadFileSystem files(*native_files, windows.off_thread());
   platform::OffThreadProgramStarter programs(*native_programs, windows.off_thread());
-  const auto registry = platform::MakeNativeRegistry();
+  const auto native_registry = platform::MakeNativeRegistry();
+  platform::OffThreadRegistry registry(*native_registry, windows.off_thread());
   const auto program = platform::MakeNativeProgramInfo();
-  app::Services services{windows,   files,     dialogs,  programs,
-                         clipboard, *registry, *program, platform::kWindowsPaths};
+  app::Services services{windows,   files,    dialogs,  programs,
+                         clipboard, registry, *program, platform::kWindowsPaths};
   app::Application application(services);
   application.Start();
   return platform::win32::RunMessageLoop(windows);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/native.h"
+#include "platform/off_thread_calls.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/picture_win32.h"
 #include "platform/win32/win32_path.h"
@@ -42,11 +43,12 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance, std::function<void()> q
     : front_end_{.instance = instance,
                  .drives = lists::DriveMemory({}, start_folder, kWindowsPaths),
                  .list_drives = [](OffThread& off_thread) { return ListDrives(off_thread); },
+                 .off_thread = off_thread_,
                  .working_folder = start_folder,
+                 .wait = wait_,
                  .quit = std::move(quit)},
       gui_wait_(front_end_),
-      off_thread_(gui_wait_) {
-  front_end_.off_thread = &off_thread_;
+      off_thread_(gui_wait_, wait_, ProcessStuckPlaces()) {
   front_end_.drives = lists::DriveMemory(ListDrives(off_thread_), start_folder, kWindowsPaths);
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                       ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -68,22 +70,24 @@ std::unique_ptr<Window> Win32WindowSystem::CreateWindow(const WindowDescription&
   return std::make_unique<Win32Window>(description, events, front_end_);
 }
 
+// The file may sit on a slow or hung drive: it is read on a worker, given up on as any read is
+// (icons belong to the process, not to a thread). A picture that comes after the read was
+// given up on goes with the worker's result.
 PicturePtr Win32WindowSystem::LoadPicture(const std::string& path) {
-  // The file may sit on a slow or hung drive: it is read on a worker (icons belong to the
-  // process, not to a thread).
-  const std::wstring file = SystemPath(path);
-  HICON icon = nullptr;
-  front_end_.off_thread->Run([&] {
-    icon =
-        static_cast<HICON>(::LoadImageW(nullptr, file.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
-  });
-  if (icon == nullptr) return nullptr;
-  return std::make_shared<Win32Picture>(icon);
+  return ReadOffThread<PicturePtr>(
+      front_end_.off_thread, path,
+      [](const std::string& file, const std::function<void()>&) -> PicturePtr {
+        const auto icon = static_cast<HICON>(
+            ::LoadImageW(nullptr, SystemPath(file).c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+        if (icon == nullptr) return nullptr;
+        return std::make_shared<Win32Picture>(icon);
+      },
+      nullptr);
 }
 
 // No handler runs from here on; the windows close and the loop ends.
 void Win32WindowSystem::EndProgram() {
-  front_end_.ended = true;
+  wait_.ended = true;
   // Closing the last loaded window quits; with none loaded, quit here.
   const bool any_loaded = front_end_.loaded_windows > 0;
   const auto windows = front_end_.windows;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/off_thread.h"
+#include "platform/wait_state.h"
 #include "platform/win32/accessibility.h"
 #include "platform/win32/front_end.h"
 #include "platform/win32/gui_wait_win32.h"
@@ -48,12 +49,12 @@ class Win32WindowSystem final : public WindowSystem {
   // windows keep painting.
   OffThread& off_thread() { return off_thread_; }
   GuiWait& gui_wait() { return gui_wait_; }
-  // Replaces where the lists read their folders and drives (tests use one that never answers).
-  void ReadThrough(OffThread& off_thread) { front_end_.off_thread = &off_thread; }
+  const WaitState& wait_state() const { return wait_; }
 
  private:
   ComApartment com_;  // first made, last gone: the windows' accessibility annotations use COM
-  FrontEnd front_end_;
+  WaitState wait_;
+  FrontEnd front_end_;  // refers to off_thread_, made after it
   Win32GuiWait gui_wait_;
   ThreadedOffThread off_thread_;
 };
