@@ -115,11 +115,12 @@ class ScriptedOffThread final : public platform::OffThread {
     return answers_;
   }
   bool Waiting() const override { return false; }
-  bool Stuck(const std::string&) const override { return false; }
+  const std::shared_ptr<platform::StuckPlaces>& places() const override { return places_; }
   std::vector<std::pair<std::string, std::chrono::milliseconds>> asked;
 
  private:
   bool answers_;
+  std::shared_ptr<platform::StuckPlaces> places_ = std::make_shared<platform::StuckPlaces>();
 };
 
 // Which drives there are comes from the drive letters alone; each one's label is asked off the

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <exception>
 #include <memory>
 #include <mutex>
 
@@ -36,14 +37,18 @@ std::vector<DriveInfo> ListDrives(OffThread& off_thread) {
   probe->not_folder.assign(probe->points.size(), false);
   // Every mount point is asked at once, each counted on itself: one that hangs is listed
   // unchecked and stays stuck alone, and one known stuck is not asked again.
+  // Asking fails as a whole only when no thread can be had: then every drive is listed unchecked.
   const std::shared_ptr<StuckPlaces> places = off_thread.places();
-  (void)off_thread.Run([probe, places] {
-    LooksWithin(places, probe->points, kDriveAnswerDeadline, [probe](std::size_t i) {
-      const bool folder = probe->points[i] == "/" || IsFolder(probe->points[i]);
-      const std::lock_guard lock(probe->mutex);
-      probe->not_folder[i] = !folder;
+  try {
+    (void)off_thread.Run([probe, places] {
+      LooksWithin(places, probe->points, kDriveAnswerDeadline, [probe](std::size_t i) {
+        const bool folder = probe->points[i] == "/" || IsFolder(probe->points[i]);
+        const std::lock_guard lock(probe->mutex);
+        probe->not_folder[i] = !folder;
+      });
     });
-  });
+  } catch (const std::exception&) {
+  }
   std::vector<DriveInfo> drives;
   const std::lock_guard lock(probe->mutex);
   for (std::size_t i = 0; i < probe->points.size(); ++i) {
