@@ -1,6 +1,8 @@
 // The real program on an X server, ended by the Exit button or by the Exit item of its File menu:
 // the process ends at once with status 0, with no question asked and no other window keeping it
 // alive. The clicks are sent to the program's own windows as X events, as a user's would arrive.
+// Started with Qt's command-line options, the program takes none of them; Qt's environment
+// variables still work.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -48,13 +50,16 @@ bool WaitFor(const std::function<bool()>& condition, milliseconds deadline) {
   return true;
 }
 
-// The program started from the test's temporary folder, with its output kept in a file there.
+// The program started from the test's temporary folder with the given arguments and extra
+// environment variables, with its output kept in a file there.
 class RunningProgram {
  public:
-  explicit RunningProgram(const testing::TempFolder& temp) {
+  RunningProgram(const testing::TempFolder& temp, std::vector<std::string> arguments,
+                 const std::vector<std::string>& environment) {
     const std::string runtime = temp.Folder("runtime");
     ::chmod(runtime.c_str(), 0700);
     std::vector<std::string> settings{"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime};
+    settings.insert(settings.end(), environment.begin(), environment.end());
     for (char** variable = environ; *variable != nullptr; ++variable) {
       const std::string text = *variable;
       if (!text.starts_with("QT_QPA_PLATFORM=") && !text.starts_with("XDG_RUNTIME_DIR=")) {
@@ -64,7 +69,10 @@ class RunningProgram {
     std::vector<char*> envp;
     for (std::string& text : settings) envp.push_back(text.data());
     envp.push_back(nullptr);
-    char* argv[] = {const_cast<char*>(VANTREL_PROGRAM), nullptr};
+    arguments.insert(arguments.begin(), VANTREL_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
     const std::string folder = temp.str();
     const std::string log = folder + "/vantrel.log";
     const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -72,7 +80,7 @@ class RunningProgram {
     if (pid_ == 0) {
       ::dup2(out, STDOUT_FILENO);
       ::dup2(out, STDERR_FILENO);
-      if (::chdir(folder.c_str()) == 0) ::execve(argv[0], argv, envp.data());
+      if (::chdir(folder.c_str()) == 0) ::execve(argv[0], argv.data(), envp.data());
       ::_exit(127);
     }
     ::close(out);
@@ -106,7 +114,7 @@ class ExitTest : public ::testing::Test {
   void SetUp() override {
     display_ = ::XOpenDisplay(nullptr);
     if (display_ == nullptr) GTEST_SKIP() << "no X display (run under xvfb-run)";
-    program_.emplace(temp_);
+    program_.emplace(temp_, arguments_, environment_);
     ASSERT_GT(program_->pid(), 0);
     ASSERT_TRUE(WaitFor([&] { return !Windows(false).empty() || program_->Ended(); },
                         std::chrono::seconds(20)))
@@ -198,6 +206,23 @@ class ExitTest : public ::testing::Test {
     EXPECT_EQ(WEXITSTATUS(*program_->status()), 0);
   }
 
+  // Drops the File menu down from its title, the menu bar's first, and picks its only item, Exit.
+  void ExitThroughTheFileMenu() {
+    Button(main_, 12, menu_bar_ / 2, true);
+    std::vector<Window> menus;
+    ASSERT_TRUE(WaitFor([&] { return !(menus = Windows(true)).empty(); }, std::chrono::seconds(5)))
+        << "the File menu did not drop down";
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_FALSE(program_->Ended());
+    ASSERT_EQ(menus.size(), 1u);
+    XWindowAttributes menu{};
+    ASSERT_TRUE(::XGetWindowAttributes(display_, menus[0], &menu));
+    Click(menus[0], menu.width / 2, menu.height / 2);
+    ExpectEndedAtOnce();
+  }
+
+  std::vector<std::string> arguments_;    // after the program's name
+  std::vector<std::string> environment_;  // NAME=value, besides the test's own
   testing::TempFolder temp_;
   Display* display_ = nullptr;
   std::optional<RunningProgram> program_;
@@ -213,18 +238,42 @@ TEST_F(ExitTest, TheExitButtonEndsTheProgramAtOnce) {
 
 TEST_F(ExitTest, ExitOnTheFileMenuEndsTheProgramAtOnce) {
   ExpectRunningAfterAnEmptyClick();
-  // "File" is the menu bar's first title; pressing it drops its menu down, which holds Exit only.
-  Button(main_, 12, menu_bar_ / 2, true);
-  std::vector<Window> menus;
-  ASSERT_TRUE(WaitFor([&] { return !(menus = Windows(true)).empty(); }, std::chrono::seconds(5)))
-      << "the File menu did not drop down";
-  std::this_thread::sleep_for(milliseconds(100));
-  EXPECT_FALSE(program_->Ended());
-  ASSERT_EQ(menus.size(), 1u);
-  XWindowAttributes menu{};
-  ASSERT_TRUE(::XGetWindowAttributes(display_, menus[0], &menu));
-  Click(menus[0], menu.width / 2, menu.height / 2);
-  ExpectEndedAtOnce();
+  ExitThroughTheFileMenu();
+}
+
+// Qt's own options, each of which would change the window were Qt given it: another platform
+// (the window would not reach this X server), a mirrored layout (the File menu's title would
+// stand at the menu bar's right end), another size, another style.
+class CommandLineTest : public ExitTest,
+                        public ::testing::WithParamInterface<std::vector<std::string>> {
+ protected:
+  CommandLineTest() { arguments_ = GetParam(); }
+};
+
+TEST_P(CommandLineTest, QtsOptionsAreIgnored) {
+  XWindowAttributes attributes{};
+  ASSERT_TRUE(::XGetWindowAttributes(display_, main_, &attributes));
+  EXPECT_EQ(attributes.width, 522);
+  ExitThroughTheFileMenu();
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, CommandLineTest,
+                         ::testing::Values(std::vector<std::string>{"-platform", "offscreen"},
+                                           std::vector<std::string>{"-reverse"},
+                                           std::vector<std::string>{
+                                               "-qwindowgeometry", "200x100+300+200", "-style",
+                                               "windows", "an-unknown-argument"}));
+
+class ScaleFactorTest : public ExitTest {
+ protected:
+  ScaleFactorTest() { environment_ = {"QT_SCALE_FACTOR=2"}; }
+};
+
+TEST_F(ScaleFactorTest, QtsScaleFactorVariableStillWorks) {
+  XWindowAttributes attributes{};
+  ASSERT_TRUE(::XGetWindowAttributes(display_, main_, &attributes));
+  EXPECT_EQ(attributes.width, 2 * 522);
+  EXPECT_EQ(attributes.height % 2, 0);
 }
 
 }  // namespace

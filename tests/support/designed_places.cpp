@@ -44,22 +44,68 @@ constexpr DesignedPlace kPlaces[] = {
     {"frmAbout", "cmdSysInfo", "", 284, 205, 83, 23},
 };
 
+constexpr DesignedText kTexts[] = {
+    {"Form2", "Frame1", nullptr, 1},
+    {"Form2", "Frame2", nullptr, 1},
+    {"Form2", "Frame3", nullptr, 1},
+    {"Form2", "Label4", "Folder Name: /tmp/demo/Projects", 1},
+    {"Form2", "Label1", "Filename:report.docx", 1},
+    {"Form2", "Label2", "Filesize: 24576 Bytes", 1},
+    {"Form2", "Label6", "Folder Name: /tmp/demo/Backup", 1},
+    {"Form2", "Label5", "Run: Vantrel.exe", 1},
+    {"Form2", "Command1", nullptr, 1},
+    {"Form2", "Command3", nullptr, 1},
+    {"Form2", "Command4", nullptr, 1},  // "Clear Clipboard"
+    {"Form2", "Command7", nullptr, 1},
+    {"Form2", "Command8", nullptr, 1},
+    {"Form2", "Command2", nullptr, 1},
+    {"Form2", "Command6", nullptr, 2},  // "Run Winprogram...", in its taller button
+    {"Form2", "Command5", nullptr, 1},
+    {"frmAbout", "lblTitle", "Vantrel", 1},
+    {"frmAbout", "lblVersion", "Version 1.0.0", 1},
+    {"frmAbout", "lblDescription", nullptr, 2},
+    {"frmAbout", "cmdOK", nullptr, 1},
+    {"frmAbout", "lblDisclaimer", nullptr, 3},  // two lines of terms, then the contact
+    {"frmAbout", "cmdSysInfo", nullptr, 1},
+};
+
 }  // namespace
 
 std::span<const DesignedPlace> DesignedPlaces() {
   return kPlaces;
 }
 
-std::set<std::pair<std::string, std::string>> DescribedControls() {
+std::span<const DesignedText> DesignedTexts() {
+  return kTexts;
+}
+
+namespace {
+
+template <typename Predicate>
+std::set<std::pair<std::string, std::string>> ControlsWhere(Predicate wanted) {
   std::set<std::pair<std::string, std::string>> names;
   for (const platform::WindowDescription* description :
        {&app::Form2Description(), &about::FrmAboutDescription()}) {
     for (const auto& control : description->controls) {
-      if (control.kind == platform::ControlKind::Line) continue;
-      names.emplace(std::string(description->name), std::string(control.name));
+      if (wanted(control.kind))
+        names.emplace(std::string(description->name), std::string(control.name));
     }
   }
   return names;
+}
+
+}  // namespace
+
+std::set<std::pair<std::string, std::string>> DescribedControls() {
+  return ControlsWhere(
+      [](platform::ControlKind kind) { return kind != platform::ControlKind::Line; });
+}
+
+std::set<std::pair<std::string, std::string>> DescribedTextControls() {
+  using platform::ControlKind;
+  return ControlsWhere([](ControlKind kind) {
+    return kind == ControlKind::Button || kind == ControlKind::Label || kind == ControlKind::Frame;
+  });
 }
 
 }  // namespace vantrel::testing

@@ -22,6 +22,23 @@ struct DesignedPlace {
 // rectangles, and are checked by their pixels).
 std::span<const DesignedPlace> DesignedPlaces();
 
+// How the Windows program lays out the text of each control that shows one: on how many lines.
+// Every such text fits its control, with nothing cut off. A label's text is set by the program
+// as it runs; the table gives one it shows in use, and a null text means the control's caption
+// from its window's description. The Win32 layout test reads these numbers back from the real
+// controls, the Qt one from the widgets, so both front ends must agree with this table.
+struct DesignedText {
+  const char* window;
+  const char* control;
+  const char* text;  // nullptr: the described caption
+  int lines;
+};
+
+std::span<const DesignedText> DesignedTexts();
+
+// (window, control) of every described button, label and frame: the controls that show a text.
+std::set<std::pair<std::string, std::string>> DescribedTextControls();
+
 // The designed client areas: the main window's and the About dialog's.
 constexpr int kForm2ClientWidth = 522, kForm2ClientHeight = 453;
 constexpr int kAboutClientWidth = 382, kAboutClientHeight = 237;

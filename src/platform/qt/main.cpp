@@ -22,7 +22,7 @@ bool HaveDisplay() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int, char** argv) {
   if (!HaveDisplay()) {
     std::fputs(
         "vantrel: no display found (DISPLAY and WAYLAND_DISPLAY are not set); start it in a "
@@ -31,7 +31,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   vantrel::platform::PrepareProcess();
-  QApplication application(argc, argv);
+  // Vantrel takes no command line, and Qt gets none of it: options such as -reverse, -style or
+  // -platform would change the window. Qt's environment variables (QT_QPA_PLATFORM,
+  // QT_SCALE_FACTOR) still work, as in any Qt program.
+  char program_name[] = "vantrel";
+  char* qt_argv[] = {argv[0] != nullptr ? argv[0] : program_name, nullptr};
+  int qt_argc = 1;
+  QApplication application(qt_argc, qt_argv);
   QApplication::setApplicationName(QStringLiteral("Vantrel"));
   QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                           .arg(vantrel::kVersionMajor)
