@@ -74,44 +74,42 @@ std::error_code OffThreadFileSystem::CopyFile(const std::string& from, const std
                                               FileVersion* copied) {
   if (OnStuckPlace(from) || OnStuckPlace(to)) return kNotRun;
   return OnWorker(
-      off_thread_, [&] { return files_.CopyFile(from, to, copied); }, kNotRun);
+      off_thread_, [&] { return files_->CopyFile(from, to, copied); }, kNotRun);
 }
 
 std::error_code OffThreadFileSystem::DeleteFile(const std::string& path) {
   if (OnStuckPlace(path)) return kNotRun;
   return OnWorker(
-      off_thread_, [&] { return files_.DeleteFile(path); }, kNotRun);
+      off_thread_, [&] { return files_->DeleteFile(path); }, kNotRun);
 }
 
 std::error_code OffThreadFileSystem::DeleteCopiedFile(const std::string& path,
                                                       const FileVersion& copied) {
   if (OnStuckPlace(path)) return kNotRun;
   return OnWorker(
-      off_thread_, [&] { return files_.DeleteCopiedFile(path, copied); }, kNotRun);
+      off_thread_, [&] { return files_->DeleteCopiedFile(path, copied); }, kNotRun);
 }
 
 std::error_code OffThreadFileSystem::MakeFolder(const std::string& path) {
   if (OnStuckPlace(path)) return kNotRun;
   return OnWorker(
-      off_thread_, [&] { return files_.MakeFolder(path); }, kNotRun);
+      off_thread_, [&] { return files_->MakeFolder(path); }, kNotRun);
 }
 
 std::optional<std::uint64_t> OffThreadFileSystem::FileLength(const std::string& path) {
-  FileSystem& files = files_;
   return ReadOffThread<std::optional<std::uint64_t>>(
       off_thread_, path,
-      [&files](const std::string& file, const std::function<void()>&) {
-        return files.FileLength(file);
+      [files = files_](const std::string& file, const std::function<void()>&) {
+        return files->FileLength(file);
       },
       std::nullopt);
 }
 
 std::string OffThreadFileSystem::FileExists(const std::string& path) {
-  FileSystem& files = files_;
   return ReadOffThread<std::string>(
       off_thread_, path,
-      [&files](const std::string& file, const std::function<void()>&) {
-        return files.FileExists(file);
+      [files = files_](const std::string& file, const std::function<void()>&) {
+        return files->FileExists(file);
       },
       std::string());
 }

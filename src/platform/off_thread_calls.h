@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lists/folder_snapshot.h"
@@ -62,8 +63,9 @@ bool ReadExecuteBitsOffThread(OffThread& off_thread, const std::string& folder,
 
 class OffThreadFileSystem final : public FileSystem {
  public:
-  OffThreadFileSystem(FileSystem& files, OffThread& off_thread)
-      : files_(files), off_thread_(off_thread) {}
+  // A read given up on goes on alone on its worker, so the file system is shared with it.
+  OffThreadFileSystem(std::shared_ptr<FileSystem> files, OffThread& off_thread)
+      : files_(std::move(files)), off_thread_(off_thread) {}
 
   using FileSystem::CopyFile;
   std::error_code CopyFile(const std::string& from, const std::string& to,
@@ -77,7 +79,7 @@ class OffThreadFileSystem final : public FileSystem {
  private:
   bool OnStuckPlace(const std::string& path) const;
 
-  FileSystem& files_;
+  std::shared_ptr<FileSystem> files_;
   OffThread& off_thread_;
 };
 

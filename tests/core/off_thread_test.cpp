@@ -181,7 +181,7 @@ TEST_F(OffThreadTest, AWorkersExceptionComesBackToItsCallerAndTheProgramLivesOn)
       },
       1s, "/"));
   // Through the file system the handlers use, it is a failure like any other.
-  ThrowingFileSystem throwing;
+  auto throwing = std::make_shared<ThrowingFileSystem>();
   platform::OffThreadFileSystem files(throwing, off_thread);
   EXPECT_TRUE(files.CopyFile("/from", "/to"));
   EXPECT_EQ(files.FileLength("/from"), std::nullopt);
@@ -211,7 +211,7 @@ TEST_F(OffThreadTest, AHandlerWaitsForItsCopyWhileEventsAreHandled) {
   h.Dir2().SetPath((h.temp.path() / "to").string());
   h.File1().Select("a.txt");
 
-  GatedFileSystem blocking(gate);
+  auto blocking = std::make_shared<GatedFileSystem>(gate);
   platform::OffThreadFileSystem files(blocking, off_thread);
   const app::Services& real = h.services;
   app::Services services{real.windows,   files,         real.dialogs, real.programs,
@@ -232,7 +232,7 @@ TEST_F(OffThreadTest, AHandlerWaitsForItsCopyWhileEventsAreHandled) {
   for (int count : refreshes_during_wait) EXPECT_EQ(count, refreshes_before);
   EXPECT_EQ(h.File2().refresh_count, refreshes_before + 1);
   EXPECT_TRUE(h.File2().Lists("a.txt"));
-  EXPECT_EQ(blocking.copies.size(), 1U);
+  EXPECT_EQ(blocking->copies.size(), 1U);
 }
 
 }  // namespace

@@ -225,8 +225,8 @@ TEST_F(HungMountWaitTest, CopyBetweenOrdinaryFoldersWorksWhileAWorkerIsStuckOnTh
   const Sandbox sandbox;
   const std::string from = sandbox.Write("from.txt", std::string(100000, 'x'));
   const std::string to = sandbox.Folder("to") + "/from.txt";
-  const auto native = platform::MakeNativeFileSystem();
-  platform::OffThreadFileSystem files(*native, off_thread);
+  const std::shared_ptr<platform::FileSystem> native = platform::MakeNativeFileSystem();
+  platform::OffThreadFileSystem files(native, off_thread);
   std::error_code copied = std::make_error_code(std::errc::io_error);
   const milliseconds took = TimeOf([&] { copied = files.CopyFile(from, to); });
   EXPECT_FALSE(copied) << copied.message();
@@ -279,8 +279,8 @@ TEST_F(HungMountWaitTest, AMountThatAnswersItsFolderAndThenStopsIsGivenUpOnAndRe
 
   const Sandbox sandbox;
   const std::string from = sandbox.Write("from.txt", "data");
-  const auto native = platform::MakeNativeFileSystem();
-  platform::OffThreadFileSystem files(*native, off_thread);
+  const std::shared_ptr<platform::FileSystem> native = platform::MakeNativeFileSystem();
+  platform::OffThreadFileSystem files(native, off_thread);
   for (int attempt = 0; attempt < 10; ++attempt) {
     took = TimeOf([&] {
       EXPECT_FALSE(ReadFolderSnapshotOffThread(off_thread, mount / "docs").has_value());
@@ -303,8 +303,8 @@ TEST_F(HungMountWaitTest, AFileClickedOnAHungMountShowsNoSizeAfterTheDeadline) {
   h.Start(h.temp.str());
   h.File1().SetPath(mount / "docs");
   h.File1().Select("a.txt");
-  const auto native = platform::MakeNativeFileSystem();
-  platform::OffThreadFileSystem files(*native, off_thread);
+  const std::shared_ptr<platform::FileSystem> native = platform::MakeNativeFileSystem();
+  platform::OffThreadFileSystem files(native, off_thread);
   const app::Services& real = h.services;
   app::Services services{real.windows,   files,         real.dialogs, real.programs,
                          real.clipboard, real.registry, real.program, real.paths};
@@ -357,8 +357,8 @@ TEST_F(HungMountTest, ProgramEndsWhileACopyOutOfTheHungMountWaits) {
       if (gui.rounds >= 20) gui.state.end_requested = true;
     };
     const PaintEvents paint(gui);
-    const auto native = platform::MakeNativeFileSystem();
-    platform::OffThreadFileSystem files(*native, off_thread);
+    const std::shared_ptr<platform::FileSystem> native = platform::MakeNativeFileSystem();
+    platform::OffThreadFileSystem files(native, off_thread);
     files.CopyFile(mount / "docs/a.txt", to);
     ::_exit(1);  // the copy came back although the mount hangs
   }

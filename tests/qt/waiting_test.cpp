@@ -84,7 +84,8 @@ class WaitingTest : public ProgramTest {
   }
 
   testing::Gate gate;
-  testing::GatedFileSystem gated{gate};
+  std::shared_ptr<testing::GatedFileSystem> gated =
+      std::make_shared<testing::GatedFileSystem>(gate);
   std::unique_ptr<platform::OffThreadFileSystem> off_thread_files;
   QWidget* main_window = nullptr;
 };

@@ -273,7 +273,7 @@ class CopyWait : public GuiWait {
   bool Busy() { return windows().front_end().busy; }
 
   Gate gate;
-  GatedFileSystem gated{gate};
+  std::shared_ptr<GatedFileSystem> gated = std::make_shared<GatedFileSystem>(gate);
 
  private:
   std::unique_ptr<platform::OffThreadFileSystem> off_thread_files_;

@@ -8,7 +8,7 @@ SystemServices::SystemServices(Dialogs* dialogs)
     : windows_(QtWindowSystem::SystemOptions()),
       native_files_(MakeNativeFileSystem()),
       native_programs_(MakeNativeProgramStarter()),
-      files_(*native_files_, windows_.off_thread()),
+      files_(native_files_, windows_.off_thread()),
       programs_(*native_programs_, windows_.off_thread()),
       native_registry_(MakeNativeRegistry()),
       registry_(*native_registry_, windows_.off_thread()),

@@ -24,7 +24,7 @@ class SystemServices {
 
  private:
   QtWindowSystem windows_;
-  std::unique_ptr<FileSystem> native_files_;
+  std::shared_ptr<FileSystem> native_files_;
   std::unique_ptr<ProgramStarter> native_programs_;
   // The handlers' file calls and program starts run on workers while the windows paint.
   OffThreadFileSystem files_;

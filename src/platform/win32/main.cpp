@@ -18,9 +18,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // The file system, program start and registry may block on a disk or a network: every call
   // runs on a worker while the windows keep painting, and closing the last window ends the
   // program meanwhile.
-  const auto native_files = platform::MakeNativeFileSystem();
+  const std::shared_ptr<platform::FileSystem> native_files = platform::MakeNativeFileSystem();
   const auto native_programs = platform::MakeNativeProgramStarter();
-  platform::OffThreadFileSystem files(*native_files, windows.off_thread());
+  platform::OffThreadFileSystem files(native_files, windows.off_thread());
   platform::OffThreadProgramStarter programs(*native_programs, windows.off_thread());
   const auto native_registry = platform::MakeNativeRegistry();
   platform::OffThreadRegistry registry(*native_registry, windows.off_thread());
