@@ -221,25 +221,11 @@ TEST_F(WaitingTest, TheLastWindowClosedAfterTheBusyCursorEndsTheProgramAtOnce) {
       ::testing::ExitedWithCode(kEndedCode), "");
 }
 
-// The real boxes, but "Sure!" to the copy answered at once.
-class CopyYesThenRealDialogs final : public platform::Dialogs {
- public:
-  explicit CopyYesThenRealDialogs(std::function<void()> drop) : real_(std::move(drop)) {}
-  platform::Answer MessageBox(const std::string& prompt, int style,
-                              const std::string& title) override {
-    if (title == "Sure!") return platform::Answer::Yes;
-    return real_.MessageBox(prompt, style, title);
-  }
-  std::string InputBox(const std::string& prompt) override { return real_.InputBox(prompt); }
-
- private:
-  platform::qt::QtDialogs real_;
-};
-
 class WaitingWithRealBoxesTest : public WaitingTest {
  protected:
-  platform::Dialogs& HandlerDialogs() override { return real_dialogs; }
-  CopyYesThenRealDialogs real_dialogs{[this] { windows->DropQueuedInput(); }};
+  platform::Dialogs& HandlerDialogs() override { return questions; }
+  platform::qt::QtDialogs real_dialogs{[this] { windows->DropQueuedInput(); }};
+  testing::SureThenRealDialogs questions{real_dialogs};
 };
 
 TEST_F(WaitingWithRealBoxesTest,

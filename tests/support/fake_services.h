@@ -39,6 +39,21 @@ class ScriptedDialogs : public platform::Dialogs {
   std::vector<std::string> input_prompts;
 };
 
+// A front end's real question boxes, except that the copy's "Sure!" is answered Yes at once.
+class SureThenRealDialogs final : public platform::Dialogs {
+ public:
+  explicit SureThenRealDialogs(platform::Dialogs& real) : real_(real) {}
+  platform::Answer MessageBox(const std::string& prompt, int style,
+                              const std::string& title) override {
+    if (title == "Sure!") return platform::Answer::Yes;
+    return real_.MessageBox(prompt, style, title);
+  }
+  std::string InputBox(const std::string& prompt) override { return real_.InputBox(prompt); }
+
+ private:
+  platform::Dialogs& real_;
+};
+
 // The real file system, with every call recorded.
 class RecordingFileSystem : public platform::FileSystem {
  public:

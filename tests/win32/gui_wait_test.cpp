@@ -399,26 +399,13 @@ TEST_F(CopyWaitDeathTest, TheLastWindowClosedAfterTheBusyCursorEndsTheProgramAtO
       ::testing::ExitedWithCode(0), "");
 }
 
-// The real boxes, but "Sure!" to the copy answered at once.
-class CopyYesThenRealQuestions final : public platform::Dialogs {
- public:
-  platform::Answer MessageBox(const std::string& prompt, int style,
-                              const std::string& title) override {
-    if (title == "Sure!") return platform::Answer::Yes;
-    return real_.MessageBox(prompt, style, title);
-  }
-  std::string InputBox(const std::string& prompt) override { return real_.InputBox(prompt); }
-
- private:
-  platform::win32::Win32Dialogs real_;
-};
-
 class CopyWaitWithRealQuestions : public CopyWait {
  protected:
   platform::Dialogs& HandlerDialogs() override { return questions_; }
 
  private:
-  CopyYesThenRealQuestions questions_;
+  platform::win32::Win32Dialogs real_;
+  SureThenRealDialogs questions_{real_};
 };
 
 // A key typed on the keyboard, which the system gives to the window that has the focus when it
