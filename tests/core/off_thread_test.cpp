@@ -213,11 +213,8 @@ TEST_F(OffThreadTest, AHandlerWaitsForItsCopyWhileEventsAreHandled) {
 
   auto blocking = std::make_shared<GatedFileSystem>(gate);
   platform::OffThreadFileSystem files(blocking, off_thread);
-  const app::Services& real = h.services;
-  app::Services services{real.windows,   files,         real.dialogs, real.programs,
-                         real.clipboard, real.registry, real.program, real.paths};
-  std::unique_ptr<about::FrmAbout> about_slot;
-  app::Form2 f(h.form2(), services, about_slot);
+  testing::FormWithFiles with_files(h, files);
+  app::Form2& f = with_files.form();
 
   h.dialogs.answers.push_back(platform::Answer::Yes);
   const int refreshes_before = h.File2().refresh_count;

@@ -11,9 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "about/frm_about.h"
 #include "app/browsing.h"
-#include "app/form2.h"
 #include "harness.h"
 #include "hung_mount.h"
 #include "platform/native.h"
@@ -305,11 +303,8 @@ TEST_F(HungMountWaitTest, AFileClickedOnAHungMountShowsNoSizeAfterTheDeadline) {
   h.File1().Select("a.txt");
   const std::shared_ptr<platform::FileSystem> native = platform::MakeNativeFileSystem();
   platform::OffThreadFileSystem files(native, off_thread);
-  const app::Services& real = h.services;
-  app::Services services{real.windows,   files,         real.dialogs, real.programs,
-                         real.clipboard, real.registry, real.program, real.paths};
-  std::unique_ptr<about::FrmAbout> about_slot;
-  app::Form2 f(h.form2(), services, about_slot);
+  testing::FormWithFiles with_files(h, files);
+  app::Form2& f = with_files.form();
   ASSERT_TRUE(mount.Hang());
   int rounds = 0;
   gui.on_events = [&rounds] { ++rounds; };

@@ -1,7 +1,11 @@
 // The whole program on in-memory windows and recording services, started in a temporary folder.
 #pragma once
 
+#include <memory>
+
+#include "about/frm_about.h"
 #include "app/application.h"
+#include "app/form2.h"
 #include "fake_services.h"
 #include "fake_window.h"
 #include "platform/native.h"
@@ -35,6 +39,25 @@ class Harness {
   FakeProgramInfo program;
   app::Services services;
   app::Application app{services};
+};
+
+// The main window's handlers with the harness's services but another file system (one that
+// waits through an OffThread, say).
+class FormWithFiles {
+ public:
+  FormWithFiles(Harness& h, platform::FileSystem& files)
+      : services_{h.services.windows,   files,
+                  h.services.dialogs,   h.services.programs,
+                  h.services.clipboard, h.services.registry,
+                  h.services.program,   h.services.paths},
+        form_(h.form2(), services_, about_) {}
+
+  app::Form2& form() { return form_; }
+
+ private:
+  app::Services services_;
+  std::unique_ptr<about::FrmAbout> about_;
+  app::Form2 form_;
 };
 
 }  // namespace vantrel::testing
