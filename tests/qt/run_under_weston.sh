@@ -90,9 +90,23 @@ fi
 # device, which a compositor without a seat does not have, and crashes as a line edit or a combo
 # box's popup asks it for its state: the plain compose input method takes its place here. The
 # command is a Wayland client only, whatever DISPLAY the caller had.
-env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$socket" QT_QPA_PLATFORM=wayland \
-  QT_IM_MODULE=compose "$@"
-code=$?
+run_client() {
+  env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$socket" QT_QPA_PLATFORM=wayland \
+    QT_IM_MODULE=compose "$@" >"$runtime/client.log" 2>&1
+  code=$?
+  cat "$runtime/client.log"
+}
+run_client "$@"
+# Debian 12's Qt Wayland client (6.4) can destroy a window's frame callback on the GUI thread
+# while its event thread still dispatches it; libwayland then aborts on the proxy's reference
+# count. It struck once in hundreds of window openings here, in a test that had just closed one
+# program's windows and opened the next. That abort, and only that one, earns a second run, which
+# must pass on its own; any other failure stands.
+if [ $code -ne 0 ] && grep -q "wl_proxy_unref: Assertion \`proxy->refcount > 0' failed" \
+  "$runtime/client.log"; then
+  echo "== the Wayland client library aborted on its known frame-callback race; running again" >&2
+  run_client "$@"
+fi
 if ! kill -0 "$weston_pid" 2>/dev/null; then
   echo "weston ended while the tests ran; its log:" >&2
   cat "$runtime/weston.log" >&2 2>/dev/null
