@@ -9,7 +9,9 @@
 #
 # COPY_BENCH names the copy_bench program (default: the first one found in a build folder);
 # BENCH_DIR the folder to work in (default /var/tmp, which is on disk where /tmp may be memory);
-# BENCH_SETTLE the seconds the disk gets before each timing (default 1).
+# BENCH_SOURCE_DIR the folder the source file is made in (default: inside BENCH_DIR's work folder),
+# so that copies onto a mounted stick read from the user's disk; BENCH_SETTLE the seconds the
+# disk gets before each timing (default 1).
 # Exit status: 0 target met, 1 missed, 2 the benchmark could not run or the copy was wrong.
 set -eu
 
@@ -36,8 +38,15 @@ esac
 work=$(mktemp -d "${BENCH_DIR:-/var/tmp}/copy_vs_cp.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
-mkdir "$work/source" "$work/cp" "$work/vantrel"
-head -c "$size" /dev/urandom > "$work/source/file.bin"
+if [ -n "${BENCH_SOURCE_DIR:-}" ]; then
+  source_folder=$(mktemp -d "$BENCH_SOURCE_DIR/copy_vs_cp-source.XXXXXX")
+  trap 'rm -rf "$work" "$source_folder"' EXIT
+else
+  source_folder=$work/source
+  mkdir "$source_folder"
+fi
+mkdir "$work/cp" "$work/vantrel"
+head -c "$size" /dev/urandom > "$source_folder/file.bin"
 sync
 
 now() { date +%s%N; }
@@ -56,7 +65,7 @@ settle() {
 time_cp() {
   settle "$work/cp/file.bin"
   start=$(now)
-  cp "$work/source/file.bin" "$work/cp/file.bin"
+  cp "$source_folder/file.bin" "$work/cp/file.bin"
   sync "$work/cp/file.bin"
   seconds "$start" "$(now)"
 }
@@ -64,7 +73,7 @@ time_cp() {
 time_vantrel() {
   settle "$work/vantrel/file.bin"
   start=$(now)
-  "$bench" "$work/source/file.bin" "$work/vantrel/file.bin" > /dev/null
+  "$bench" "$source_folder/file.bin" "$work/vantrel/file.bin" > /dev/null
   seconds "$start" "$(now)"
 }
 
@@ -97,7 +106,7 @@ while [ "$i" -le "$pairs" ]; do
   i=$((i + 1))
 done
 
-if ! cmp -s "$work/source/file.bin" "$work/vantrel/file.bin"; then
+if ! cmp -s "$source_folder/file.bin" "$work/vantrel/file.bin"; then
   echo "copy_vs_cp: the copy differs" >&2
   exit 2
 fi

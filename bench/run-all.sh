@@ -2,13 +2,14 @@
 # Runs every benchmark and prints each figure beside its reference's, measured in the same run on
 # the same machine: "figure | reference | ratio | target met|missed".
 #   bench/run-all.sh           full sizes: folders of 100,000 and 1,000,000 files, a 1 GiB copy
-#                              against cp in 9 pairs, repainting during a 2 GiB copy, start-up
+#                              against cp in 9 pairs, the same onto exFAT and NTFS images through
+#                              their FUSE drivers in 5 pairs, repainting during a 2 GiB copy, start-up
 #                              on X (Xvfb) on two desktops
 #   bench/run-all.sh --smoke   each once on a small size, in a few seconds, so CI keeps them working
 #                              (at these sizes the ratios say little; only failures count)
 # BUILD names an optimised build folder (default build/linux). The folders are made under
 # BENCH_DIR (default /var/tmp, which is on disk where /tmp may be memory) and removed afterwards;
-# the full run needs about 5 GiB free there for the copies.
+# the full run needs about 8 GiB free there for the copies and the stick images.
 # Exit status: 0 when every target is met (smoke: when every benchmark ran), 1 when one was
 # missed, 2 or more when a benchmark failed.
 set -uo pipefail
@@ -23,9 +24,11 @@ smoke=false
 
 if $smoke; then
   files=3000 huge=10000 folders=30 runs=1 starts=1 copy_size=8M copy_pairs=1 repaint_size=8M
+  stick_image=64M stick_pairs=1
   repaint_mode=--smoke
 else
   files=100000 huge=1000000 folders=1000 runs=7 starts=15 copy_size=1G copy_pairs=9 repaint_size=2G
+  stick_image=3G stick_pairs=5
   repaint_mode=
 fi
 
@@ -87,6 +90,22 @@ run "${startup[0]}" --context "${startup[@]:1}"
 
 echo "== copy: $copy_size against cp + sync, in pairs"
 COPY_BENCH=$bin/copy_bench BENCH_DIR=$work run bench/copy_vs_cp.sh "$copy_size" "$copy_pairs"
+
+# Onto the sticks users carry: exFAT and NTFS images through their own FUSE drivers
+# (tests/posix/carried_fs.sh mounts them), the source on the disk.
+for kind in exfat ntfs; do
+  echo "== copy onto $kind through its FUSE driver: $copy_size against cp + sync, in pairs"
+  stick=$work/stick-$kind
+  mkdir -p "$stick"
+  if sh tests/posix/carried_fs.sh mount "$kind" "$stick" "$stick_image"; then
+    COPY_BENCH=$bin/copy_bench BENCH_DIR=$stick/mount BENCH_SOURCE_DIR=$work \
+      run bench/copy_vs_cp.sh "$copy_size" "$stick_pairs"
+    sh tests/posix/carried_fs.sh unmount "$stick" || worst=2
+  else
+    echo "run-all: could not mount $kind (needs root and its driver: scripts/install-deps.sh)" >&2
+    worst=2
+  fi
+done
 
 echo "== repaint while the Copy button copies $repaint_size"
 run "$bin/repaint_bench" $repaint_mode "$work" "$repaint_size"
