@@ -26,7 +26,7 @@ for preset in linux linux-asan; do
   echo "== $preset: tests"
   if [ "$preset" = linux ]; then
     VANTREL_FAULT_SWEEP_SUMMARY="$summaries/fault" VANTREL_POWER_CUT_SUMMARY="$summaries/power.tsv" \
-      ctest --preset "$preset" -j "$(nproc)"
+      VANTREL_CARRIED_FS_SUMMARY="$summaries/carried.tsv" ctest --preset "$preset" -j "$(nproc)"
   else
     ctest --preset "$preset" -j "$(nproc)"
   fi

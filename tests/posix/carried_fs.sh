@@ -5,6 +5,10 @@
 #   carried_fs.sh mount KIND FOLDER [SIZE]   makes FOLDER/image (SIZE for truncate, default 256M)
 #                                            and mounts it at FOLDER/mount
 #   carried_fs.sh unmount FOLDER             unmounts FOLDER/mount and frees what mount took
+#   carried_fs.sh run KIND COMMAND...         mounts KIND in a fresh temporary folder, runs the
+#                                            command with VANTREL_CARRIED_FS_MOUNT naming the
+#                                            mount point and VANTREL_CARRIED_FS_KIND the kind,
+#                                            unmounts, and exits with its status
 #
 # KIND is one of
 #   exfat        exfat-fuse on an image made by mkfs.exfat (exfatprogs)
@@ -101,8 +105,21 @@ unmount_folder() {
   fi
 }
 
+run_on() {
+  kind=$1
+  shift
+  folder=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-carried.XXXXXX") || exit 1
+  (mount_kind "$kind" "$folder" 256M) || { status=$?; rm -rf "$folder"; exit $status; }
+  VANTREL_CARRIED_FS_MOUNT=$folder/mount VANTREL_CARRIED_FS_KIND=$kind "$@"
+  status=$?
+  (unmount_folder "$folder") || status=1
+  rm -rf "$folder"
+  exit $status
+}
+
 case ${1:-} in
   mount) [ $# -ge 3 ] || usage; mount_kind "$2" "$3" "${4:-256M}" ;;
+  run) [ $# -ge 3 ] || usage; shift; run_on "$@" ;;
   unmount) [ $# -eq 2 ] || usage; unmount_folder "$2" ;;
   *) usage ;;
 esac

@@ -117,7 +117,10 @@ class CarriedFsTest : public ::testing::TestWithParam<Kind> {
       std::ofstream(summary, std::ios::app)
           << GetParam().name << '\t'
           << ::testing::UnitTest::GetInstance()->current_test_info()->name() << '\t' << operations
-          << '\t' << killed << '\t' << cleared << '\t' << (HasFailure() ? "failed" : "passed")
+          << '\t' << killed << '\t' << cleared << '\t'
+          << (HasFailure()  ? "failed"
+              : IsSkipped() ? "skipped"
+                            : "passed")
           << '\n';
     }
   }

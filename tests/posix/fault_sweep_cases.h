@@ -58,7 +58,7 @@ inline constexpr mode_t kSourceMode = 0640;
 // Where a sweep's folders go: TMPDIR (or /tmp), the disk the user's files are on; a large file's
 // in memory (/dev/shm) when that is a writable tmpfs, since writing 64 MiB to a disk for every
 // failure point would take most of a minute, and the write-behind's calls and their failures
-// are the same there.
+// are the same there. Run under carried_fs.sh, the mounted driver's folder, for every content.
 std::string FolderBaseFor(Content content);
 
 // The bytes of the source and of the destination's old file, made once per sweep. A large
