@@ -25,6 +25,12 @@ struct DriveInfo {
 // ignored).
 void PrepareProcess();
 
+// As the program ends, with copies perhaps still writing on workers that will not be waited for:
+// removes the temporary files those copies are writing, so nothing half done stays behind. It
+// returns within about 100 ms whatever the file systems do; a file on one that stopped answering
+// stays, for the next copy into its folder to remove.
+void RemoveCopiesInProgress();
+
 std::unique_ptr<FileSystem> MakeNativeFileSystem();
 std::unique_ptr<ProgramStarter> MakeNativeProgramStarter();
 std::unique_ptr<Registry> MakeNativeRegistry();

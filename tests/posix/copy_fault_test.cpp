@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,79 @@ TEST(DropBoxFaultTest, AMoveIntoAFolderThatCannotBeListedKeepsItsSourceUntilTheN
     EXPECT_EQ(ReadFile(drop_box + "/a.txt"), "dropped");
   }
 }
+
+// ---- File systems that cannot do all a copy asks answer with errors of their own kind: FAT
+// through fusefat keeps no permission bits (fchmod answers ENOSYS), others keep no times or let
+// nobody set them (EOPNOTSUPP, EPERM). The copy then keeps the data without them, as cp does
+// without -p; any other error still fails it. exFAT and NTFS refuse a name that is not UTF-8
+// (EILSEQ), and others one too long in their own count: the temporary file, and the hidden name
+// an unnamed one takes, then get the short name, and the copy goes on.
+
+struct Refusal {
+  const char* call;
+  const char* error;
+  Way way;
+  bool copies;
+};
+
+void PrintTo(const Refusal& refusal, std::ostream* out) {
+  *out << refusal.call << " " << refusal.error << " " << static_cast<int>(refusal.way);
+}
+
+std::string RefusalName(const Refusal& refusal) {
+  static const char* const kWays[] = {"Unnamed", "BufferCopy", "Named"};
+  return std::string(refusal.call) + "_" + refusal.error + "_" +
+         kWays[static_cast<int>(refusal.way)];
+}
+
+class RefusedCallTest : public ::testing::TestWithParam<Refusal> {
+ protected:
+  void SetUp() override {
+    const std::string why = WhyFaultsCannotBeInjected();
+    if (!why.empty()) GTEST_SKIP() << why;
+    driver.emplace(work.path());
+  }
+
+  Sandbox work;
+  std::optional<FaultDriver> driver;
+};
+
+TEST_P(RefusedCallTest, CopiesWithoutWhatTheFileSystemCannotTakeAndFailsOnOtherErrors) {
+  const Refusal& refusal = GetParam();
+  const SweepCase sweep{Operation::kCopyOver, Content::kDense, refusal.way, refusal.error};
+  const Contents contents = MakeContents(Content::kDense, work);
+  const Scene scene(sweep, contents);
+  FaultSettings settings = SettingsOf(sweep);
+  settings.only_call = refusal.call;
+  settings.fail_at = 1;
+  const DriverRun run = driver->Run(DriverArguments(sweep, scene), settings);
+  ASSERT_TRUE(run.ran) << run.output;
+  ASSERT_EQ(run.injected.size(), 1u) << run.output;
+  EXPECT_EQ(run.injected[0].error, refusal.error);
+  EXPECT_EQ(run.result.at("copy") == 0, refusal.copies) << run.output;
+  EXPECT_TRUE(
+      FileHolds(scene.destination, refusal.copies ? contents.source_bytes : contents.old_bytes));
+  EXPECT_EQ(NamesIn(scene.destination_folder), (std::vector<std::string>{kBystander, kFile}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, RefusedCallTest,
+    ::testing::Values(Refusal{"fchmod", "ENOSYS", Way::kKernelCopy, true},
+                      Refusal{"fchmod", "ENOSYS", Way::kNamedTemporary, true},
+                      Refusal{"fchmod", "EOPNOTSUPP", Way::kKernelCopy, true},
+                      Refusal{"fchmod", "EPERM", Way::kKernelCopy, true},
+                      Refusal{"fchmod", "EIO", Way::kNamedTemporary, false},
+                      Refusal{"futimens", "ENOSYS", Way::kKernelCopy, true},
+                      Refusal{"futimens", "EOPNOTSUPP", Way::kNamedTemporary, true},
+                      Refusal{"futimens", "EPERM", Way::kKernelCopy, true},
+                      Refusal{"futimens", "EIO", Way::kKernelCopy, false},
+                      Refusal{"openat", "EILSEQ", Way::kNamedTemporary, true},
+                      Refusal{"openat", "EINVAL", Way::kNamedTemporary, true},
+                      Refusal{"openat", "ENAMETOOLONG", Way::kNamedTemporary, true},
+                      Refusal{"openat", "EIO", Way::kNamedTemporary, false},
+                      Refusal{"linkat", "EILSEQ", Way::kKernelCopy, true},
+                      Refusal{"linkat", "EIO", Way::kKernelCopy, false}),
+    [](const auto& info) { return RefusalName(info.param); });
 
 }  // namespace
 }  // namespace vantrel::posix_testing

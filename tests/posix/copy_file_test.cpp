@@ -1,12 +1,15 @@
 // FileSystem::CopyFile on POSIX: it replaces, keeps bits and times, and never damages anything.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -14,6 +17,7 @@
 
 #include "platform/native.h"
 #include "platform/posix/copy_file_posix.h"
+#include "platform/posix/temporary_name_posix.h"
 #include "sandbox.h"
 
 namespace vantrel::platform::posix {
@@ -204,6 +208,52 @@ TEST_P(CopyFileTest, AWritePastTheFileSizeLimitFailsTheCopyAndLeavesNothingBehin
   EXPECT_EQ(NamesIn(destination_folder), std::vector<std::string>{"big"});
 }
 
+// ---- What a copy killed outright left behind goes with the next copy into that folder; what a
+// running copy holds, and every name that merely looks like a temporary one, stays.
+
+TEST_P(CopyFileTest, LeftoversOfKilledCopiesGoAndEverythingElseStays) {
+  const std::string from = box.Write("source/a.txt", "new");
+  const std::vector<std::string> leftovers = {".a.txt.vantrel-Ab3dE9", ".vantrel-Zz9yY8",
+                                              "..vantrel-000000"};
+  for (const std::string& name : leftovers) box.Write("destination/" + name, "half a copy", 0600);
+  // A copy in another process writing now: its file is held.
+  const std::string held = box.Write("destination/.b.txt.vantrel-Qw12Er", "being written", 0600);
+  const int holder = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+  // Names of the user's and other programs' files that only look alike.
+  std::vector<std::string> kept = {".b.txt.vantrel-Qw12Er",  ".a.txt.vantrel-",
+                                   ".a.txt.vantrel-abc12",   ".a.txt.vantrel-abc!23",
+                                   ".a.txt.vantrel-abc1234", "a.txt.vantrel-abc123",
+                                   ".a.txt.Vantrel-abc123",  "other.txt"};
+  for (std::size_t i = 1; i < kept.size(); ++i) box.Write("destination/" + kept[i], "mine");
+  box.Folder("destination/.d.vantrel-abc123");
+  ASSERT_EQ(::symlink("other.txt", (destination_folder + "/.l.vantrel-abc123").c_str()), 0);
+  ASSERT_EQ(::link((destination_folder + "/other.txt").c_str(),
+                   (destination_folder + "/.h.vantrel-abc123").c_str()),
+            0);
+  kept.insert(kept.end(), {".d.vantrel-abc123", ".l.vantrel-abc123", ".h.vantrel-abc123"});
+  if (::geteuid() == 0) {  // another user's file, where this test may make one
+    const std::string theirs = box.Write("destination/.c.vantrel-abc123", "theirs", 0600);
+    ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    kept.push_back(".c.vantrel-abc123");
+  }
+
+  EXPECT_FALSE(Copy(from, destination_folder + "/a.txt"));
+  ::close(holder);
+  kept.push_back("a.txt");
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(NamesIn(destination_folder), kept);
+  EXPECT_EQ(ReadFile(held), "being written");
+}
+
+// A source named like a temporary file, copied within its own folder, is the user's file.
+TEST_P(CopyFileTest, ASourceNamedLikeATemporaryFileIsKept) {
+  const std::string from = box.Write("destination/.a.vantrel-abc123", "mine");
+  EXPECT_FALSE(Copy(from, destination_folder + "/copy.txt"));
+  EXPECT_EQ(NamesIn(destination_folder),
+            (std::vector<std::string>{".a.vantrel-abc123", "copy.txt"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(TemporaryFiles, CopyFileTest,
                          ::testing::Values(posix::TemporaryFile::kUnnamed,
                                            posix::TemporaryFile::kNamed),
@@ -211,6 +261,86 @@ INSTANTIATE_TEST_SUITE_P(TemporaryFiles, CopyFileTest,
                            return info.param == posix::TemporaryFile::kUnnamed ? "Unnamed"
                                                                                : "Named";
                          });
+
+// ---- The temporary file's name: a valid name on every file system, whatever the file's own.
+
+// UTF-16 units of UTF-8 text: one per character, two for one outside the Basic Multilingual
+// Plane (a four-byte sequence); a stray byte counts as one.
+std::size_t Utf16Units(std::string_view text) {
+  std::size_t units = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    units += (byte & 0xC0) != 0x80 ? 1 : 0;
+    units += byte >= 0xF0 && byte <= 0xF4 ? 1 : 0;
+  }
+  return units;
+}
+
+// The part of the file's name that the temporary name keeps.
+std::string KeptPart(const std::string& temporary) {
+  return temporary.substr(1, temporary.size() - 1 - std::string(".vantrel-").size() - 6);
+}
+
+void ExpectValid(const std::string& name, const std::string& temporary) {
+  EXPECT_LE(temporary.size(), 255u);
+  EXPECT_LE(Utf16Units(temporary), 255u);
+  EXPECT_EQ(temporary.find('/'), std::string::npos);
+  EXPECT_EQ(temporary.find('\0'), std::string::npos);
+  EXPECT_NE(temporary, name);
+  EXPECT_TRUE(posix::IsTemporaryName(temporary)) << temporary;
+  EXPECT_TRUE(name.starts_with(KeptPart(temporary)));
+}
+
+std::string Repeated(std::string_view piece, std::size_t times) {
+  std::string text;
+  for (std::size_t i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+TEST(TemporaryNameTest, LongNamesAreShortenedBetweenCharacters) {
+  struct Case {
+    std::string name;
+    std::size_t kept;  // bytes of it the temporary name keeps
+  };
+  const Case cases[] = {
+      {std::string(255, 'n'), 239},
+      {Repeated("\xC3\xA9", 127) + "a", 238},            // 2-byte characters: 119 of them
+      {Repeated("\xE2\x82\xAC", 85), 237},               // 255 bytes of 3-byte characters: 79
+      {Repeated("\xF0\x9F\x98\x80", 63) + "abc", 236},   // 4-byte: 59, 118 UTF-16 units
+      {"a" + Repeated("\xE2\x82\xAC", 84) + "b", 238},   // a boundary one byte on
+      {std::string(255, '\xFF'), 239},                   // not UTF-8: each byte a character
+      {std::string(238, '\xFF') + "\xE2\x82\xAC", 238},  // a character that no longer fits
+      {std::string(238, '\xFF') + "\xE2\x82x", 239},     // a sequence cut short: a lone byte
+      {"short name.txt", 14},
+  };
+  for (const Case& c : cases) {
+    const std::string temporary = posix::TemporaryName(c.name);
+    SCOPED_TRACE(temporary);
+    ExpectValid(c.name, temporary);
+    EXPECT_EQ(KeptPart(temporary), c.name.substr(0, c.kept));
+  }
+}
+
+TEST(TemporaryNameTest, TheNameOfAFileNamedLikeItsTemporaryDiffers) {
+  // "." and then the same name less its end: the one way the two could come out equal.
+  const std::string name = std::string(241, '.') + "vantrel-abc123";
+  ASSERT_EQ(name.size(), 255u);
+  ExpectValid(name, posix::TemporaryName(name, "abc123"));
+  ExpectValid("x/y", posix::TemporaryName("x/y"));
+}
+
+TEST(TemporaryNameTest, LeftoversAreToldByTheirWholeForm) {
+  for (const char* name :
+       {".a.txt.vantrel-Ab3dE9", ".vantrel-Zz9yY8", "..vantrel-000000", ".\xFF.vantrel-abcdef"}) {
+    EXPECT_TRUE(posix::IsTemporaryName(name)) << name;
+  }
+  for (const char* name : {"a.txt.vantrel-Ab3dE9", ".a.txt.vantrel-Ab3dE", ".a.txt.vantrel-Ab3dE9x",
+                           ".a.txt.vantrel-Ab3-E9", ".a.txt.vantrel-", "vantrel-Ab3dE9",
+                           ".a.txt-vantrel-Ab3dE9", ".vantrel-Ab3dE", ""}) {
+    EXPECT_FALSE(posix::IsTemporaryName(name)) << name;
+  }
+  EXPECT_TRUE(posix::IsTemporaryName(posix::ShortTemporaryName(posix::RandomTail())));
+}
 
 // ---- Copying a file onto itself, whatever the spelling, fails and changes nothing.
 

@@ -9,7 +9,10 @@
 //   VANTREL_FAULT_AT=N          the counted call to fail (1 is the first); 0 or absent: none
 //   VANTREL_FAULT_ERROR=E       EIO (default): every counted call may fail, with EIO; ENOSPC or
 //                               EDQUOT: only the calls that can report a full disk or quota are
-//                               counted (writes, flushes, creating a name, closing a written file)
+//                               counted (writes, flushes, creating a name, closing a written file);
+//                               ENOSYS, EOPNOTSUPP, EPERM, EILSEQ, EINVAL or ENAMETOOLONG: as EIO,
+//                               for the answers of file systems that cannot do what a call asks
+//                               (with VANTREL_FAULT_CALL, to choose the call)
 //   VANTREL_FAULT_CALL=NAME     only the calls of that name are counted (as the marker names
 //                               them: "sync_file_range", "close(written)", ...)
 //   VANTREL_FAULT_MARKER=PATH   one line "N call ERROR" is appended there when a call was failed
@@ -84,15 +87,20 @@ Function Next(const char* name) {
     return -1;                                             \
   }
 
+struct NamedError {
+  const char* name;
+  int value;
+};
+constexpr NamedError kErrors[] = {
+    {"EIO", EIO},       {"ENOSPC", ENOSPC},         {"EDQUOT", EDQUOT},
+    {"ENOSYS", ENOSYS}, {"EOPNOTSUPP", EOPNOTSUPP}, {"EPERM", EPERM},
+    {"EILSEQ", EILSEQ}, {"EINVAL", EINVAL},         {"ENAMETOOLONG", ENAMETOOLONG}};
+
 const char* ErrorName(int error) {
-  switch (error) {
-    case ENOSPC:
-      return "ENOSPC";
-    case EDQUOT:
-      return "EDQUOT";
-    default:
-      return "EIO";
+  for (const NamedError& named : kErrors) {
+    if (named.value == error) return named.name;
   }
+  return "EIO";
 }
 
 void Configure() {
@@ -100,10 +108,11 @@ void Configure() {
   state.configured = true;
   if (const char* at = std::getenv("VANTREL_FAULT_AT")) state.target = std::atol(at);
   if (const char* error = std::getenv("VANTREL_FAULT_ERROR")) {
-    if (std::strcmp(error, "ENOSPC") == 0) state.error = ENOSPC;
-    if (std::strcmp(error, "EDQUOT") == 0) state.error = EDQUOT;
+    for (const NamedError& named : kErrors) {
+      if (std::strcmp(error, named.name) == 0) state.error = named.value;
+    }
   }
-  state.full_disk_errors_only = state.error != EIO;
+  state.full_disk_errors_only = state.error == ENOSPC || state.error == EDQUOT;
   state.only_call = std::getenv("VANTREL_FAULT_CALL");
   state.marker = std::getenv("VANTREL_FAULT_MARKER");
   state.refuse_kernel_copy = std::getenv("VANTREL_FAULT_NO_KERNEL_COPY") != nullptr;

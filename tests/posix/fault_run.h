@@ -12,7 +12,7 @@ namespace vantrel::posix_testing {
 // How the system answers besides the failure itself.
 struct FaultSettings {
   long fail_at = 0;                 // the counted call to fail; 0: none
-  std::string error = "EIO";        // EIO, ENOSPC or EDQUOT
+  std::string error = "EIO";        // EIO, ENOSPC, EDQUOT, or one of fault_inject.cpp's others
   std::string only_call;            // when given, only the calls of that name are counted
   bool refuse_kernel_copy = false;  // copy_file_range answers EXDEV, as between file systems
   bool refuse_unnamed = false;      // O_TMPFILE answers EOPNOTSUPP

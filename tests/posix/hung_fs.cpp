@@ -7,6 +7,8 @@
 //   answer  blocked and later calls go on normally                                -> "answering"
 //   stall   calls answer until a folder's first entries have been sent, then all block
 //           as after "hang": a server that goes away in the middle of a listing  -> "stalling"
+//   hang-reads  reads of a file's data block, every other call answers: a file opened whose
+//               server goes away as it is read (a copy half done)               -> "hanging reads"
 // Nothing is cached by the kernel (all timeouts 0), so every call of a user reaches the server.
 //
 // Usage: hung_fs [--lifetime SECONDS] MOUNTPOINT   (runs in the foreground)
@@ -55,8 +57,9 @@ fuse_session* g_session = nullptr;
 std::string g_mount_point;
 std::mutex g_mutex;
 std::condition_variable g_answering;
-bool g_hung = false;   // guarded by g_mutex
-bool g_stall = false;  // guarded by g_mutex: hang once a listing's first entries are sent
+bool g_hung = false;        // guarded by g_mutex
+bool g_stall = false;       // guarded by g_mutex: hang once a listing's first entries are sent
+bool g_reads_hung = false;  // guarded by g_mutex: reads of data block, as after "hang"
 
 const Node* Find(fuse_ino_t ino) {
   for (const Node& node : kTree) {
@@ -76,9 +79,9 @@ const Node* FindChild(fuse_ino_t parent, const char* name) {
 
 // Where a call of a hung file system stops. It wakes on "answer", and every 50 ms to notice a
 // session ended by a signal (a signal handler cannot notify a condition variable).
-void HoldWhileHung() {
+void HoldWhileHung(const bool* also = nullptr) {
   std::unique_lock lock(g_mutex);
-  while (g_hung && !fuse_session_exited(g_session)) {
+  while ((g_hung || (also != nullptr && *also)) && !fuse_session_exited(g_session)) {
     g_answering.wait_for(lock, std::chrono::milliseconds(50));
   }
 }
@@ -178,7 +181,7 @@ void Open(fuse_req_t request, fuse_ino_t ino, fuse_file_info* info) {
 }
 
 void Read(fuse_req_t request, fuse_ino_t ino, size_t size, off_t offset, fuse_file_info*) {
-  HoldWhileHung();
+  HoldWhileHung(&g_reads_hung);
   const Node* node = Find(ino);
   if (node == nullptr || node->folder) {
     fuse_reply_err(request, EISDIR);
@@ -199,13 +202,18 @@ void StatFileSystem(fuse_req_t request, fuse_ino_t) {
   fuse_reply_statfs(request, &info);
 }
 
-// Answers "hang", "answer" and "stall"; tells of any other command on standard error and answers
-// nothing.
+// Answers "hang", "answer", "stall" and "hang-reads"; tells of any other command on standard
+// error and answers nothing.
 std::string Command(const std::string& command) {
   if (command == "stall") {
     const std::lock_guard lock(g_mutex);
     g_stall = true;
     return "stalling";
+  }
+  if (command == "hang-reads") {
+    const std::lock_guard lock(g_mutex);
+    g_reads_hung = true;
+    return "hanging reads";
   }
   const bool hang = command == "hang";
   if (!hang && command != "answer") {
@@ -215,6 +223,7 @@ std::string Command(const std::string& command) {
   {
     const std::lock_guard lock(g_mutex);
     g_hung = hang;
+    if (!hang) g_reads_hung = false;
   }
   g_answering.notify_all();
   return hang ? "hung" : "answering";

@@ -146,6 +146,10 @@ bool HungMount::StallAfterListing() {
   return Command("stall", "stalling");
 }
 
+bool HungMount::HangReads() {
+  return Command("hang-reads", "hanging reads");
+}
+
 bool HungMount::Command(const char* command, const char* confirmation) {
   if (commands_ < 0) return false;
   const std::string line = std::string(command) + "\n";

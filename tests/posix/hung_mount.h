@@ -43,6 +43,8 @@ class HungMount {
   [[nodiscard]] bool Answer();
   // Calls answer until a folder's first entries have been sent; from then on all block.
   [[nodiscard]] bool StallAfterListing();
+  // Reads of a file's data block until Answer() or Remove(); every other call answers.
+  [[nodiscard]] bool HangReads();
 
   // Kills the server (every call blocked on the mount fails at once), detaches the mount, reaps
   // the server and removes the temporary folders. Safe to call more than once.

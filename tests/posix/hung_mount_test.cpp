@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -16,7 +18,9 @@
 #include "hung_mount.h"
 #include "platform/native.h"
 #include "platform/off_thread_calls.h"
+#include "platform/posix/copy_file_posix.h"
 #include "platform/posix/registry_view_posix.h"
+#include "platform/posix/temporary_name_posix.h"
 #include "sandbox.h"
 #include "test_gui_wait.h"
 
@@ -363,6 +367,65 @@ TEST_F(HungMountTest, ProgramEndsWhileACopyOutOfTheHungMountWaits) {
   mount.Remove();
   EXPECT_EQ(ExitCodeWithin(program, milliseconds(3000)), testing::TestGuiWait::kEndedCode);
   EXPECT_FALSE(Exists(to));
+}
+
+// ---- The temporary file of a copy that never finishes. A copy out of the mount whose reads hang
+// has made its hidden file beside the destination and waits in its first read.
+
+std::vector<std::string> TemporaryNamesIn(const std::string& folder) {
+  std::vector<std::string> names = NamesIn(folder);
+  std::erase_if(names,
+                [](const std::string& name) { return !platform::posix::IsTemporaryName(name); });
+  return names;
+}
+
+// A copy as file systems without unnamed files make it, out of the mount into the folder.
+std::error_code CopyOutOfTheMount(const HungMount& mount, const std::string& to) {
+  return platform::posix::CopyFileSafely(mount / "docs/a.txt", to, nullptr,
+                                         platform::posix::TemporaryFile::kNamed);
+}
+
+TEST_F(HungMountTest, TheEndOfTheProgramRemovesTheTemporaryFileOfACopyInProgressAtOnce) {
+  const Sandbox sandbox;
+  const std::string to = sandbox / "a.txt";
+  ASSERT_TRUE(mount.HangReads());
+  const pid_t program = ::fork();
+  if (program == 0) {
+    std::thread([&] {
+      CopyOutOfTheMount(mount, to);
+      ::_exit(1);  // the copy came back although the mount hangs
+    }).detach();
+    if (!WaitUntil([&] { return TemporaryNamesIn(sandbox.path()).size() == 1; })) ::_exit(2);
+    const milliseconds took = TimeOf([] { platform::RemoveCopiesInProgress(); });
+    ::_exit(took < milliseconds(200) ? 0 : 3);
+  }
+  ASSERT_GT(program, 0);
+  // Its main thread is gone (a zombie leader) while its worker still waits on the mount.
+  EXPECT_TRUE(WaitUntil([&] { return ProcessState(program) == 'Z'; }, milliseconds(5000)));
+  EXPECT_EQ(NamesIn(sandbox.path()), std::vector<std::string>{});
+  mount.Remove();
+  EXPECT_EQ(ExitCodeWithin(program, milliseconds(3000)), 0);
+}
+
+TEST_F(HungMountTest, ATemporaryFileStaysWhileItsCopyLivesAndGoesWithTheNextCopyOnceItIsKilled) {
+  const Sandbox sandbox;
+  const std::string other = sandbox.Write("b.txt", "bravo");
+  ASSERT_TRUE(mount.HangReads());
+  const pid_t copy = ::fork();
+  if (copy == 0) ::_exit(CopyOutOfTheMount(mount, sandbox / "a.txt") ? 2 : 1);
+  ASSERT_GT(copy, 0);
+  ASSERT_TRUE(WaitUntil([&] { return TemporaryNamesIn(sandbox.path()).size() == 1; }));
+  const std::vector<std::string> left = TemporaryNamesIn(sandbox.path());
+  const std::unique_ptr<platform::FileSystem> files = platform::MakeNativeFileSystem();
+  // Another copy into the folder, while the first one still writes: its file is held.
+  EXPECT_FALSE(files->CopyFile(other, sandbox / "c.txt"));
+  EXPECT_EQ(TemporaryNamesIn(sandbox.path()), left);
+  ::kill(copy, SIGKILL);
+  mount.Remove();  // the server first: the copy's read fails, and the kill can take it
+  EXPECT_EQ(ExitCodeWithin(copy, milliseconds(3000)), 128 + SIGKILL);
+  EXPECT_EQ(TemporaryNamesIn(sandbox.path()), left) << "killed outright, it tidied nothing";
+  EXPECT_FALSE(files->CopyFile(other, sandbox / "d.txt"));
+  EXPECT_EQ(NamesIn(sandbox.path()), (std::vector<std::string>{"b.txt", "c.txt", "d.txt"}));
 }
 
 }  // namespace

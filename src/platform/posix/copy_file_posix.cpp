@@ -9,19 +9,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/posix/file_checks_posix.h"
+#include "platform/posix/temporary_files_posix.h"
+#include "platform/posix/temporary_name_posix.h"
 #include "platform/posix/unique_fd_posix.h"
 
 namespace vantrel::platform::posix {
 namespace {
 
-constexpr std::size_t kNameMax = 255;
-constexpr char kTemporaryTag[] = ".vantrel-";
-constexpr std::size_t kRandomLength = 6;
 constexpr int kTemporaryAttempts = 100;
 constexpr std::uint64_t kWriteBehindChunk = std::uint64_t{32} << 20;
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
@@ -73,38 +71,47 @@ std::error_code CheckDestination(int folder_fd, const std::string& name,
   return {};
 }
 
-std::string RandomSuffix() {
-  static constexpr char kAlphabet[] =
-      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  thread_local std::mt19937_64 engine{std::random_device{}()};
-  std::uniform_int_distribution<std::size_t> pick(0, sizeof(kAlphabet) - 2);
-  std::string suffix(kRandomLength, ' ');
-  for (char& c : suffix) c = kAlphabet[pick(engine)];
-  return suffix;
+// A name the file system cannot store (not valid UTF-8 on exFAT or NTFS, too long in its own
+// count): the short form, which owes nothing to the file's name, may still do.
+bool NameRefused(int error) {
+  return error == EILSEQ || error == EINVAL || error == ENAMETOOLONG;
 }
 
-// ".<name>.vantrel-XXXXXX", the name shortened so the whole fits in one component.
-std::string TemporaryName(const std::string& name) {
-  const std::size_t room = kNameMax - 1 - (sizeof(kTemporaryTag) - 1) - kRandomLength;
-  std::string temporary = ".";
-  temporary.append(name, 0, room);
-  temporary += kTemporaryTag;
-  temporary += RandomSuffix();
-  return temporary;
+// The hidden name to try next: the long form, or the short one once the long was refused.
+std::string NextTemporaryName(const std::string& name, bool short_form) {
+  return short_form ? ShortTemporaryName(RandomTail()) : TemporaryName(name);
 }
 
+// Makes the temporary file under a fresh hidden name and holds it (see HoldTemporary).
 std::error_code CreateTemporary(int folder_fd, const std::string& name, std::string& temp_name,
                                 UniqueFd& fd) {
+  bool short_form = false;
+  int error = EEXIST;
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-    temp_name = TemporaryName(name);
+    temp_name = NextTemporaryName(name, short_form);
     fd.Reset(::openat(folder_fd, temp_name.c_str(),
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600));
-    if (fd.valid()) return {};
-    if (errno != EEXIST) break;
+    if (!fd.valid()) {
+      error = errno;
+      if (!short_form && NameRefused(error)) {
+        short_form = true;
+      } else if (error != EEXIST) {
+        break;
+      }
+      continue;
+    }
+    bool lost = false;
+    if (auto held = HoldTemporary(fd.get(), folder_fd, temp_name, lost)) {
+      ::unlinkat(folder_fd, temp_name.c_str(), 0);  // made a moment ago, and still held
+      fd.Reset();
+      temp_name.clear();
+      return held;
+    }
+    if (!lost) return {};
+    fd.Reset();  // another copy's tidying has it, and removes it
   }
-  const std::error_code error = LastError();
   temp_name.clear();
-  return error;
+  return ErrorOf(error);
 }
 
 // Starts writing each finished chunk to disk while the next one is copied, and waits for the one
@@ -263,39 +270,55 @@ std::error_code CopyData(int in, int out, const struct stat& source) {
   return reached == size ? std::error_code{} : ErrorOf(EAGAIN);
 }
 
-// The data, then permission bits and times as the source's, then on disk: only a file that
-// reached the disk whole may replace the destination. An fsync error fails the copy; never
-// retried.
+// A file system that keeps no permission bits or no times (FAT through fusefat answers ENOSYS;
+// others EOPNOTSUPP, or EPERM where the owner and bits are fixed at mount time): the copy keeps
+// the data, as cp does without -p.
+bool MetadataUnsupported(int error) {
+  return error == ENOSYS || error == EOPNOTSUPP || error == EPERM;
+}
+
+// The data, then permission bits and times as the source's where the file system keeps them,
+// then on disk: only a file that reached the disk whole may replace the destination. An fsync
+// error fails the copy; never retried.
 std::error_code FillTemporary(int source_fd, const struct stat& source, int temp_fd) {
   if (auto error = CopyData(source_fd, temp_fd, source)) return error;
   struct stat after {};
   if (::fstat(source_fd, &after) != 0) return LastError();
   // The source changed while it was read: the copy would be neither the old nor the new file.
   if (!SameContentVersion(source, after)) return ErrorOf(EAGAIN);
-  if (::fchmod(temp_fd, source.st_mode & 0777) != 0) return LastError();
+  if (::fchmod(temp_fd, source.st_mode & 0777) != 0 && !MetadataUnsupported(errno)) {
+    return LastError();
+  }
   const struct timespec times[2] = {source.st_atim, source.st_mtim};
-  if (::futimens(temp_fd, times) != 0) return LastError();
+  if (::futimens(temp_fd, times) != 0 && !MetadataUnsupported(errno)) return LastError();
   if (::fsync(temp_fd) != 0) return LastError();
   return {};
 }
 
 // ---- The temporary file.
 
+// The file is written through one descriptor and held (its lock) through a second one of the
+// same open file, so that the first can be closed, and its close checked, with the file still
+// held until it has taken the destination's name or gone. Removed on failure while still held.
 std::error_code CopyThroughNamedFile(int source_fd, const struct stat& source, int folder_fd,
                                      const std::string& name) {
   std::string temp_name;
   UniqueFd temp_fd;
   if (auto error = CreateTemporary(folder_fd, name, temp_name, temp_fd)) return error;
+  const UniqueFd held(::fcntl(temp_fd.get(), F_DUPFD_CLOEXEC, 0));
+  if (!held.valid()) {
+    const std::error_code error = LastError();
+    ::unlinkat(folder_fd, temp_name.c_str(), 0);
+    return error;
+  }
+  const TemporaryInProgress in_progress(folder_fd, temp_name, held.get());
   std::error_code error = FillTemporary(source_fd, source, temp_fd.get());
   // A close error can mean lost data: it fails the copy like an fsync error.
   if (!error && temp_fd.Close() != 0) error = LastError();
   if (!error && ::renameat(folder_fd, temp_name.c_str(), folder_fd, name.c_str()) != 0) {
     error = LastError();
   }
-  if (error) {
-    temp_fd.Reset();
-    ::unlinkat(folder_fd, temp_name.c_str(), 0);
-  }
+  if (error) ::unlinkat(folder_fd, temp_name.c_str(), 0);
   return error;
 }
 
@@ -306,14 +329,19 @@ std::error_code NameUnnamedFile(int fd, int folder_fd, const std::string& name,
                                 std::string& temp_name) {
   const std::string through_proc = "/proc/self/fd/" + std::to_string(fd);
   bool by_descriptor = true;
+  bool short_form = false;
   for (int attempt = 0; attempt < kTemporaryAttempts;) {
-    temp_name = TemporaryName(name);
+    temp_name = NextTemporaryName(name, short_form);
     const int linked = by_descriptor ? ::linkat(fd, "", folder_fd, temp_name.c_str(), AT_EMPTY_PATH)
                                      : ::linkat(AT_FDCWD, through_proc.c_str(), folder_fd,
                                                 temp_name.c_str(), AT_SYMLINK_FOLLOW);
     if (linked == 0) return {};
     if (by_descriptor && errno == ENOENT) {
       by_descriptor = false;
+      continue;
+    }
+    if (!short_form && NameRefused(errno)) {
+      short_form = true;
       continue;
     }
     if (errno != EEXIST) break;
@@ -326,7 +354,8 @@ std::error_code NameUnnamedFile(int fd, int folder_fd, const std::string& name,
 
 // Fills a file that has no name at all, names it only once it is complete and on disk, and
 // renames it over the destination. `unavailable` is set when the file system cannot make an
-// unnamed file or this process cannot name one: the caller then copies the named way.
+// unnamed file or this process cannot name one: the caller then copies the named way. The file
+// is held (locked) before it has a name, so its hidden name is never taken for a leftover.
 std::error_code CopyThroughUnnamedFile(int source_fd, const struct stat& source, int folder_fd,
                                        const std::string& name, bool& unavailable) {
   UniqueFd temp_fd(::openat(folder_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
@@ -335,6 +364,7 @@ std::error_code CopyThroughUnnamedFile(int source_fd, const struct stat& source,
     unavailable = errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL;
     return LastError();
   }
+  HoldUnnamedFile(temp_fd.get());
   // Failed or killed up to here, the copy leaves nothing: the file goes with its descriptor.
   if (auto error = FillTemporary(source_fd, source, temp_fd.get())) return error;
   std::string temp_name;
@@ -342,12 +372,15 @@ std::error_code CopyThroughUnnamedFile(int source_fd, const struct stat& source,
     unavailable = error == std::errc::no_such_file_or_directory;
     return error;
   }
-  // The hidden name exists only from the linkat above to this renameat, two calls apart: a copy
-  // killed between them is the one case that leaves it behind.
-  if (::renameat(folder_fd, temp_name.c_str(), folder_fd, name.c_str()) != 0) {
-    const std::error_code error = LastError();
-    ::unlinkat(folder_fd, temp_name.c_str(), 0);
-    return error;
+  // The hidden name exists only from the linkat above to this renameat, two calls apart: the end
+  // of the program removes it, and a copy killed between them leaves it to the next copy here.
+  {
+    const TemporaryInProgress in_progress(folder_fd, temp_name, temp_fd.get());
+    if (::renameat(folder_fd, temp_name.c_str(), folder_fd, name.c_str()) != 0) {
+      const std::error_code error = LastError();
+      ::unlinkat(folder_fd, temp_name.c_str(), 0);
+      return error;
+    }
   }
   if (temp_fd.Close() != 0) return LastError();
   return {};
@@ -389,6 +422,7 @@ std::error_code CopyFileSafely(const std::string& from, const std::string& to, F
   UniqueFd folder_fd = OpenFolder(parts.folder);
   if (!folder_fd.valid()) return LastError();
   if (auto error = CheckDestination(folder_fd.get(), parts.name, source)) return error;
+  RemoveLeftoverTemporaries(folder_fd.get(), source, parts.name);
 
   bool named = temporary == TemporaryFile::kNamed;
   std::error_code error;

@@ -47,5 +47,8 @@ int main(int, char** argv) {
   vantrel::platform::qt::SystemServices system;
   vantrel::app::Application vantrel_app(system.services());
   vantrel_app.Start();
-  return QApplication::exec();
+  const int code = QApplication::exec();
+  // Every copy has been waited for by now; should one still be writing, its temporary file goes.
+  vantrel::platform::RemoveCopiesInProgress();
+  return code;
 }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/native.h"
 #include "platform/qt/qt_window.h"
 
 namespace vantrel::platform::qt {
@@ -188,6 +189,8 @@ void QtGuiWait::EndNow() {
   context_.wait.ended = true;
   for (QtWindow* window : context_.windows) window->Hide();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // The copy the worker may be writing is never finished: its temporary file goes first.
+  RemoveCopiesInProgress();
   end_now_();
   std::_Exit(0);
 }

@@ -13,4 +13,10 @@ void PrepareProcess() {
   ::SetErrorMode(SEM_FAILCRITICALERRORS);
 }
 
+// Nothing to do: a copy opens its temporary file marked for deletion on close and shared with
+// nobody, so the system removes it as the process ends, however it ends (TerminateProcess
+// included: the handles close all the same; a copy killed half way under Wine leaves nothing).
+// Only a power cut leaves one, which the next copy into that folder removes.
+void RemoveCopiesInProgress() {}
+
 }  // namespace vantrel::platform
