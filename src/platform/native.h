@@ -26,9 +26,10 @@ struct DriveInfo {
 void PrepareProcess();
 
 // As the program ends, with copies perhaps still writing on workers that will not be waited for:
-// removes the temporary files those copies are writing, so nothing half done stays behind. It
-// returns within about 100 ms whatever the file systems do; a file on one that stopped answering
-// stays, for the next copy into its folder to remove.
+// has the temporary files those copies are writing removed, so nothing half done stays behind.
+// It returns at once: a process of its own removes them once this one has ended (at most 2 s
+// after this call, should a worker stuck on a hung mount keep this process from ending); a file
+// on a file system that stopped answering stays, for the next copy into its folder to remove.
 void RemoveCopiesInProgress();
 
 std::unique_ptr<FileSystem> MakeNativeFileSystem();

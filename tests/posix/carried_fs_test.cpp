@@ -16,6 +16,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -71,6 +72,15 @@ std::size_t Utf16Units(const std::string& name) {
     if (byte >= 0xF0) ++units;           // a four-byte sequence is a surrogate pair
   }
   return units;
+}
+
+// Whether a copy's temporary file in the folder has data in it yet.
+bool WrittenTemporary(const std::string& folder) {
+  for (const std::string& name : TemporariesIn(folder)) {
+    struct stat info {};
+    if (::stat((folder + "/" + name).c_str(), &info) == 0 && info.st_size > 0) return true;
+  }
+  return false;
 }
 
 // Whether the file system takes the name for a new file, asked directly, as `cp` would find.
@@ -225,13 +235,7 @@ TEST_P(CarriedFsTest, AKilledCopyLeavesTheOldFileAndTheNextCopyRemovesItsTempora
   }
   ASSERT_GT(child, 0);
   // Killed once its temporary file holds data.
-  const bool under_way = WaitUntil([&] {
-    for (const std::string& name : TemporariesIn(stick)) {
-      struct stat info {};
-      if (::stat((stick + "/" + name).c_str(), &info) == 0 && info.st_size > 0) return true;
-    }
-    return false;
-  });
+  const bool under_way = WaitUntil([&] { return WrittenTemporary(stick); });
   ::kill(child, SIGKILL);
   int status = 0;
   ::waitpid(child, &status, 0);
@@ -245,6 +249,35 @@ TEST_P(CarriedFsTest, AKilledCopyLeavesTheOldFileAndTheNextCopyRemovesItsTempora
   ASSERT_FALSE(Copy(home.Write("b.txt", "next"), stick + "/b.txt"));
   EXPECT_EQ(NamesIn(stick), (std::vector<std::string>{"b.txt", "file.bin"}));
   if (TemporariesIn(stick).empty()) ++cleared;
+  EXPECT_EQ(ReadFile(stick + "/file.bin"), "the old file");
+}
+
+// The end of the program (the close box, Exit) while a copy is writing: the copy is never
+// finished, and its temporary file goes before the process ends.
+TEST_P(CarriedFsTest, EndingTheProgramMidCopyLeavesTheOldFileAndNothingElse) {
+  const std::string large = WriteLargeFile(home, "large.bin", 192);
+  ASSERT_FALSE(large.empty());
+  std::ofstream(stick + "/file.bin") << "the old file";
+
+  const std::string target = stick;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    std::thread([&] {
+      platform::MakeNativeFileSystem()->CopyFile(large, target + "/file.bin");
+    }).detach();
+    const bool under_way = WaitUntil([&] { return WrittenTemporary(target); });
+    platform::RemoveCopiesInProgress();
+    ::_exit(under_way ? 0 : 1);
+  }
+  ASSERT_GT(child, 0);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ++operations;
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the copy never got under way";
+  // A slow driver may still be answering the removal as the process ends; it is not left to the
+  // next copy for all that.
+  EXPECT_TRUE(WaitUntil([&] { return NamesIn(stick).size() == 1; }, std::chrono::seconds(5)));
+  EXPECT_EQ(NamesIn(stick), std::vector<std::string>{"file.bin"});
   EXPECT_EQ(ReadFile(stick + "/file.bin"), "the old file");
 }
 

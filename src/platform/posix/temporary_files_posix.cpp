@@ -2,16 +2,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
-#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/native.h"
@@ -35,9 +33,10 @@
 namespace vantrel::platform::posix {
 namespace {
 
-// How long the end of the program waits for its temporary files to go: a hung file system must
-// not keep a closed window's process alive.
-constexpr std::chrono::milliseconds kEndingWait{100};
+// How long the fork that removes the temporary files of an ending process waits for it to end:
+// a worker stuck on a file system that stopped answering keeps its process, and its descriptors,
+// for as long as the mount hangs.
+constexpr std::chrono::milliseconds kLongestEnding{2000};
 
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -91,23 +90,33 @@ Record& TheRecord() {
   return *record;
 }
 
-// Removes each recorded name that still leads to its file; one the copy has renamed over its
-// destination meanwhile no longer does.
-void RemoveRecorded() {
+// What the end of the program removes, copied out of the record beforehand: the process that
+// removes it is a fork, which may use nothing that allocates or locks.
+std::vector<Entry> TakeSnapshot() {
   Record& record = TheRecord();
   const std::lock_guard lock(record.mutex);
-  for (const Entry& entry : record.entries) {
-    struct stat opened {};
-    if (::fstat(entry.fd, &opened) == 0 && NameLeadsTo(entry.folder_fd, entry.name, opened)) {
-      ::unlinkat(entry.folder_fd, entry.name.c_str(), 0);
-    }
-  }
+  return record.entries;
 }
 
-bool NothingRecorded() {
-  Record& record = TheRecord();
-  const std::unique_lock lock(record.mutex, std::try_to_lock);
-  return lock.owns_lock() && record.entries.empty();
+// In the fork that removes the temporary files of the copies the ending process leaves: lets go
+// of its own descriptors of them, waits until the ending process's are closed too (`gone` reads
+// end of file once it has ended) or kLongestEnding has passed, then removes each name that still
+// leads to its file (one renamed over its destination meanwhile no longer does). Removing a file
+// while a write to it is under way corrupts fusefat's folder, and a process ending mid-write
+// finishes that write first. Makes only async-signal-safe calls; `files` has room for each entry.
+void RemoveOnceEnded(const std::vector<Entry>& entries, std::vector<struct stat>& files, int gone) {
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (::fstat(entries[i].fd, &files[i]) != 0) files[i].st_ino = 0;
+    ::close(entries[i].fd);
+  }
+  struct pollfd ended = {gone, POLLIN, 0};
+  while (::poll(&ended, 1, static_cast<int>(kLongestEnding.count())) < 0 && errno == EINTR) {
+  }
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (files[i].st_ino != 0 && NameLeadsTo(entries[i].folder_fd, entries[i].name, files[i])) {
+      ::unlinkat(entries[i].folder_fd, entries[i].name.c_str(), 0);
+    }
+  }
 }
 
 }  // namespace
@@ -173,28 +182,23 @@ TemporaryInProgress::~TemporaryInProgress() {
 
 namespace vantrel::platform {
 
-// The removal runs on a thread of its own, waited for a short while only: a copy stuck on a
-// file system that stopped answering would hold it up, and the window must still go at once.
+// The removal runs in a process of its own, forked for it and never waited for: the window must
+// go at once, and the copy's last write, a slow driver or one that stopped answering may hold
+// the removal up. The fork ends as soon as its work is done.
 void RemoveCopiesInProgress() {
-  if (posix::NothingRecorded()) return;
-  struct Done {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool done = false;
-  };
-  const auto done = std::make_shared<Done>();
-  try {
-    std::thread([done] {
-      posix::RemoveRecorded();
-      const std::lock_guard lock(done->mutex);
-      done->done = true;
-      done->changed.notify_all();
-    }).detach();
-  } catch (const std::system_error&) {
-    return;  // no thread to be had: the next copy into that folder removes what is left
+  const std::vector<posix::Entry> entries = posix::TakeSnapshot();
+  if (entries.empty()) return;
+  std::vector<struct stat> files(entries.size());
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC) != 0) return;  // then the next copy into each folder removes it
+  const pid_t remover = ::fork();
+  if (remover == 0) {
+    ::close(ends[1]);
+    posix::RemoveOnceEnded(entries, files, ends[0]);
+    ::_exit(0);
   }
-  std::unique_lock lock(done->mutex);
-  done->changed.wait_for(lock, posix::kEndingWait, [&done] { return done->done; });
+  ::close(ends[0]);
+  // ends[1] stays open, deliberately, until this process ends: that is what the fork waits for.
 }
 
 }  // namespace vantrel::platform
