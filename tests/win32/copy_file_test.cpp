@@ -316,20 +316,6 @@ TEST(TemporaryName, StaysWithinTheLongestNameAndKeepsSurrogatePairsWhole) {
   EXPECT_NE(platform::win32::TemporaryName(look_alike, L"abc123"), look_alike);
 }
 
-TEST(TemporaryName, LeftoversAreToldByTheirWholeForm) {
-  for (const wchar_t* name :
-       {L".report.txt.vantrel-k3j9q2", L".vantrel-zz99zz", L"..vantrel-000000"}) {
-    EXPECT_TRUE(platform::win32::IsTemporaryName(name)) << platform::win32::Narrow(name);
-  }
-  for (const wchar_t* name :
-       {L"report.txt.vantrel-k3j9q2", L".report.txt.vantrel-K3J9Q2", L".report.txt.vantrel-k3j9q",
-        L".report.txt.vantrel-k3j9q2x", L".report.txt.vantrel-", L"vantrel-k3j9q2", L""}) {
-    EXPECT_FALSE(platform::win32::IsTemporaryName(name)) << platform::win32::Narrow(name);
-  }
-  EXPECT_TRUE(platform::win32::IsTemporaryName(
-      platform::win32::ShortTemporaryName(platform::win32::RandomTail())));
-}
-
 // A sparse source is copied range by range; what lies between the ranges, and after the last
 // one up to the source's end, reads as zeros in the copy.
 TEST(CopyRanges, CopiesTheRangesToTheirPlacesAndEndsWhereTheSourceEnds) {
