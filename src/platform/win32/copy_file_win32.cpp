@@ -124,7 +124,8 @@ std::error_code CreateTemporary(const std::string& folder, const std::string& na
 
 // Removes what one leftover name holds, unless it is a folder or a link, or the destination
 // itself. A copy still writing holds its file shared with nobody (sharing violation), and one
-// that failed has marked it for deletion (access denied): either way the file stays.
+// that failed has marked it for deletion (access denied): either way the file stays. So does
+// this copy's own source, open without sharing deletion.
 void RemoveIfLeftOver(const std::string& folder, const std::string& destination,
                       const WIN32_FIND_DATAW& found) {
   if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return;
