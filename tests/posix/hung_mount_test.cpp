@@ -387,19 +387,33 @@ std::error_code CopyOutOfTheMount(const HungMount& mount, const std::string& to)
                                          platform::posix::TemporaryFile::kNamed);
 }
 
+// Once its temporary file shows, a copy out of the mount asks the mount for nothing but the
+// data: waiting on the mount after that, it waits in its first read, its file held and recorded.
+bool WaitsInItsFirstRead(pid_t copier, const std::string& folder) {
+  return WaitUntil([&] { return TemporaryNamesIn(folder).size() == 1; }) &&
+         WaitUntil([&] { return BlockedOnMount(copier); });
+}
+
+// In a child process: starts that copy on a thread of its own and returns once it waits in its
+// first read (or ends the process with 2).
+void StartCopyOutOfTheMount(const HungMount& mount, const std::string& folder) {
+  std::atomic<pid_t> copier{0};
+  std::thread([&mount, &copier, to = folder + "/a.txt"] {
+    copier = ::gettid();
+    CopyOutOfTheMount(mount, to);
+    ::_exit(1);  // the copy came back although the mount hangs
+  }).detach();
+  if (!WaitUntil([&] { return copier != 0; }) || !WaitsInItsFirstRead(copier, folder)) ::_exit(2);
+}
+
 TEST_F(HungMountTest, TheEndOfTheProgramRemovesTheTemporaryFileOfACopyInProgressAtOnce) {
   const Sandbox sandbox;
-  const std::string to = sandbox / "a.txt";
   ASSERT_TRUE(mount.HangReads());
   const pid_t program = ::fork();
   if (program == 0) {
-    std::thread([&] {
-      CopyOutOfTheMount(mount, to);
-      ::_exit(1);  // the copy came back although the mount hangs
-    }).detach();
-    if (!WaitUntil([&] { return TemporaryNamesIn(sandbox.path()).size() == 1; })) ::_exit(2);
+    StartCopyOutOfTheMount(mount, sandbox.path());
     const milliseconds took = TimeOf([] { platform::RemoveCopiesInProgress(); });
-    ::_exit(took < milliseconds(200) ? 0 : 3);
+    ::_exit(took < milliseconds(200) ? 0 : 4);
   }
   ASSERT_GT(program, 0);
   // Its main thread is gone (a zombie leader) while its worker still waits on the mount.
@@ -416,7 +430,7 @@ TEST_F(HungMountTest, ATemporaryFileStaysWhileItsCopyLivesAndGoesWithTheNextCopy
   const pid_t copy = ::fork();
   if (copy == 0) ::_exit(CopyOutOfTheMount(mount, sandbox / "a.txt") ? 2 : 1);
   ASSERT_GT(copy, 0);
-  ASSERT_TRUE(WaitUntil([&] { return TemporaryNamesIn(sandbox.path()).size() == 1; }));
+  ASSERT_TRUE(WaitsInItsFirstRead(copy, sandbox.path()));
   const std::vector<std::string> left = TemporaryNamesIn(sandbox.path());
   const std::unique_ptr<platform::FileSystem> files = platform::MakeNativeFileSystem();
   // Another copy into the folder, while the first one still writes: its file is held.
@@ -488,15 +502,11 @@ TEST_F(HungMountTest, TheEndOfTheProgramDoesNotWaitForARemovalOnADriveThatStoppe
   ASSERT_EQ(::pipe(go), 0);
   const pid_t program = ::fork();
   if (program == 0) {
-    std::thread([&] {
-      CopyOutOfTheMount(mount, drive_path + "/a.txt");
-      ::_exit(1);
-    }).detach();
-    if (!WaitUntil([&] { return TemporaryNamesIn(drive_path).size() == 1; })) ::_exit(2);
+    StartCopyOutOfTheMount(mount, drive_path);
     char byte = 0;
-    if (::write(ready[1], &byte, 1) != 1 || ::read(go[0], &byte, 1) != 1) ::_exit(3);
+    if (::write(ready[1], &byte, 1) != 1 || ::read(go[0], &byte, 1) != 1) ::_exit(4);
     const milliseconds took = TimeOf([] { platform::RemoveCopiesInProgress(); });
-    ::_exit(took < milliseconds(200) ? 0 : 4);
+    ::_exit(took < milliseconds(200) ? 0 : 5);
   }
   ASSERT_GT(program, 0);
   char byte = 0;
