@@ -68,9 +68,6 @@ class FrontEndTest : public ::testing::Test {
   std::vector<platform::DriveInfo> drives;
   // What reading the drives again finds when a drive list opens; while null, nothing is read.
   std::function<std::vector<platform::DriveInfo>()> drives_now;
-  // What the end of the program does, in a process that a window closed during a wait ends,
-  // before that process exits with kEndedCode.
-  std::function<void()> at_end;
   std::vector<StartedDrag> drags;
   // What a started drag does besides being recorded (for example, drop somewhere).
   std::function<void(QDrag&)> during_drag;

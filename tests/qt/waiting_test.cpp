@@ -265,18 +265,23 @@ class HalfDoneCopyTest : public WaitingTest {
   std::shared_ptr<HalfDoneCopy> half_done = std::make_shared<HalfDoneCopy>(gate, temporary_name);
 };
 
-TEST_F(HalfDoneCopyTest, TheLastWindowClosedDuringACopyRemovesItsTemporaryFileBeforeTheEnd) {
+// The copy goes into a folder of this test's own, handed to the process the death test starts
+// (which re-runs the test with a temporary folder of its own) through the environment, so that
+// what the end of that process leaves there can be looked at once it has gone.
+TEST_F(HalfDoneCopyTest, TheLastWindowClosedDuringACopyLeavesNoTemporaryFile) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
+  constexpr const char* kShared = "VANTREL_TEST_COPY_DESTINATION";
+  const fs::path here = temp.path() / "destination";
+  fs::create_directories(here);
+  ::setenv(kShared, here.c_str(), 0);  // kept as the test's own in the process it starts
   EXPECT_EXIT(
       {
         Start();
+        const fs::path destination = std::getenv(kShared);
+        app->MainWindow().FindFolderList("Dir2").SetPath(destination.string());
         dialogs.answers.push_back(platform::Answer::Yes);
-        const fs::path written = temp.path() / "to" / temporary_name;
-        at_end = [written] {
-          if (fs::exists(written)) std::_Exit(5);  // the end left the copy's temporary file
-        };
         QTimer::singleShot(400, [&] {
-          if (!fs::exists(written)) std::_Exit(3);  // the copy has not begun
+          if (!fs::exists(destination / temporary_name)) std::_Exit(3);  // no copy under way
           QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
               main_window->windowHandle());
         });
@@ -285,6 +290,8 @@ TEST_F(HalfDoneCopyTest, TheLastWindowClosedDuringACopyRemovesItsTemporaryFileBe
         std::_Exit(0);
       },
       ::testing::ExitedWithCode(kEndedCode), "");
+  ::unsetenv(kShared);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !fs::exists(here / temporary_name); }, 3000));
 }
 
 class WaitingWithRealBoxesTest : public WaitingTest {
