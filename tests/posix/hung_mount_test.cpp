@@ -1,6 +1,7 @@
 // The waits off the GUI thread against a real mount that stops answering: the drive list, the
 // folder reads and a copy must all come back while it hangs, and the worker left on the mount
 // must end once the mount answers or goes.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "app/browsing.h"
+#include "fuse_support.h"
 #include "harness.h"
 #include "hung_mount.h"
 #include "platform/native.h"
@@ -385,19 +387,33 @@ std::error_code CopyOutOfTheMount(const HungMount& mount, const std::string& to)
                                          platform::posix::TemporaryFile::kNamed);
 }
 
+// Once its temporary file shows, a copy out of the mount asks the mount for nothing but the
+// data: waiting on the mount after that, it waits in its first read, its file held and recorded.
+bool WaitsInItsFirstRead(pid_t copier, const std::string& folder) {
+  return WaitUntil([&] { return TemporaryNamesIn(folder).size() == 1; }) &&
+         WaitUntil([&] { return BlockedOnMount(copier); });
+}
+
+// In a child process: starts that copy on a thread of its own and returns once it waits in its
+// first read (or ends the process with 2).
+void StartCopyOutOfTheMount(const HungMount& mount, const std::string& folder) {
+  std::atomic<pid_t> copier{0};
+  std::thread([&mount, &copier, to = folder + "/a.txt"] {
+    copier = ::gettid();
+    CopyOutOfTheMount(mount, to);
+    ::_exit(1);  // the copy came back although the mount hangs
+  }).detach();
+  if (!WaitUntil([&] { return copier != 0; }) || !WaitsInItsFirstRead(copier, folder)) ::_exit(2);
+}
+
 TEST_F(HungMountTest, TheEndOfTheProgramRemovesTheTemporaryFileOfACopyInProgress) {
   const Sandbox sandbox;
-  const std::string to = sandbox / "a.txt";
   ASSERT_TRUE(mount.HangReads());
   const pid_t program = ::fork();
   if (program == 0) {
-    std::thread([&] {
-      CopyOutOfTheMount(mount, to);
-      ::_exit(1);  // the copy came back although the mount hangs
-    }).detach();
-    if (!WaitUntil([&] { return TemporaryNamesIn(sandbox.path()).size() == 1; })) ::_exit(2);
+    StartCopyOutOfTheMount(mount, sandbox.path());
     const milliseconds took = TimeOf([] { platform::RemoveCopiesInProgress(); });
-    ::_exit(took < milliseconds(200) ? 0 : 3);
+    ::_exit(took < milliseconds(200) ? 0 : 4);
   }
   ASSERT_GT(program, 0);
   // Its main thread is gone (a zombie leader) while its worker still waits on the mount.
@@ -416,7 +432,7 @@ TEST_F(HungMountTest, ATemporaryFileStaysWhileItsCopyLivesAndGoesWithTheNextCopy
   const pid_t copy = ::fork();
   if (copy == 0) ::_exit(CopyOutOfTheMount(mount, sandbox / "a.txt") ? 2 : 1);
   ASSERT_GT(copy, 0);
-  ASSERT_TRUE(WaitUntil([&] { return TemporaryNamesIn(sandbox.path()).size() == 1; }));
+  ASSERT_TRUE(WaitsInItsFirstRead(copy, sandbox.path()));
   const std::vector<std::string> left = TemporaryNamesIn(sandbox.path());
   const std::unique_ptr<platform::FileSystem> files = platform::MakeNativeFileSystem();
   // Another copy into the folder, while the first one still writes: its file is held.
@@ -428,6 +444,84 @@ TEST_F(HungMountTest, ATemporaryFileStaysWhileItsCopyLivesAndGoesWithTheNextCopy
   EXPECT_EQ(TemporaryNamesIn(sandbox.path()), left) << "killed outright, it tidied nothing";
   EXPECT_FALSE(files->CopyFile(other, sandbox / "d.txt"));
   EXPECT_EQ(NamesIn(sandbox.path()), (std::vector<std::string>{"b.txt", "c.txt", "d.txt"}));
+}
+
+// powercut_fs mounted on a folder: a drive to write on, whose server can then stop answering
+// (stopped with SIGSTOP) as a network server or a pulled drive does.
+class WritableMount {
+ public:
+  WritableMount() = default;
+  ~WritableMount() {
+    if (server_ > 0) {
+      ::kill(server_, SIGKILL);
+      ::kill(server_, SIGCONT);
+      ::waitpid(server_, nullptr, 0);
+    }
+    if (!path_.empty() && IsMountListed(path_, "fuse.powercut_fs")) DetachMount(path_);
+    if (commands_ >= 0) ::close(commands_);
+  }
+  WritableMount(const WritableMount&) = delete;
+  WritableMount& operator=(const WritableMount&) = delete;
+
+  bool Start(const std::string& mount_point) {
+    int to_server[2];
+    if (::pipe2(to_server, O_CLOEXEC) != 0) return false;
+    server_ = ::fork();
+    if (server_ == 0) {
+      ::dup2(to_server[0], STDIN_FILENO);
+      const int quiet = ::open("/dev/null", O_WRONLY);
+      ::dup2(quiet, STDOUT_FILENO);
+      ::dup2(quiet, STDERR_FILENO);
+      ::execl(VANTREL_POWERCUT_FS, VANTREL_POWERCUT_FS, "--lifetime", "60", mount_point.c_str(),
+              nullptr);
+      ::_exit(127);
+    }
+    ::close(to_server[0]);
+    commands_ = to_server[1];
+    path_ = mount_point;
+    return server_ > 0 && WaitUntil([&] { return IsMountListed(path_, "fuse.powercut_fs"); });
+  }
+  void StopAnswering() { ::kill(server_, SIGSTOP); }
+  void AnswerAgain() { ::kill(server_, SIGCONT); }
+
+ private:
+  pid_t server_ = -1;
+  int commands_ = -1;  // the server's standard input: it leaves when this closes
+  std::string path_;
+};
+
+// A copy onto a drive whose server then stops: the removal of its temporary file waits there,
+// and the end of the program goes on without it.
+TEST_F(HungMountTest, TheEndOfTheProgramDoesNotWaitForARemovalOnADriveThatStoppedAnswering) {
+  const Sandbox sandbox;
+  WritableMount drive;
+  const std::string drive_path = sandbox.Folder("drive");
+  ASSERT_TRUE(drive.Start(drive_path));
+  ASSERT_TRUE(mount.HangReads());
+  int ready[2];
+  int go[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(go), 0);
+  const pid_t program = ::fork();
+  if (program == 0) {
+    StartCopyOutOfTheMount(mount, drive_path);
+    char byte = 0;
+    if (::write(ready[1], &byte, 1) != 1 || ::read(go[0], &byte, 1) != 1) ::_exit(4);
+    const milliseconds took = TimeOf([] { platform::RemoveCopiesInProgress(); });
+    ::_exit(took < milliseconds(200) ? 0 : 5);
+  }
+  ASSERT_GT(program, 0);
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  drive.StopAnswering();
+  ASSERT_EQ(::write(go[1], &byte, 1), 1);
+  // The process tells how long its end took: 0 for less than 0.2 s. Its removal may still wait on
+  // the drive, and its copy on the mount: both must answer before the process can be reaped.
+  std::this_thread::sleep_for(milliseconds(300));
+  drive.AnswerAgain();
+  mount.Remove();
+  EXPECT_EQ(ExitCodeWithin(program, milliseconds(3000)), 0);
+  for (const int end : {ready[0], ready[1], go[0], go[1]}) ::close(end);
 }
 
 }  // namespace

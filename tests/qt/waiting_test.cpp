@@ -1,7 +1,9 @@
 // The real window while a handler waits for a worker: it paints, it keeps the user's input for
 // after the handler, it shows the busy cursor once the wait is long, a window closed meanwhile
 // goes as it would when idle, and closing the last one ends the program at once.
+#include <fcntl.h>
 #include <qpa/qwindowsysteminterface.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QMessageBox>
@@ -15,6 +17,7 @@
 
 #include "app/application.h"
 #include "platform/off_thread_calls.h"
+#include "platform/posix/temporary_files_posix.h"
 #include "platform/qt/qt_dialogs.h"
 #include "qt_fixture.h"
 
@@ -219,6 +222,76 @@ TEST_F(WaitingTest, TheLastWindowClosedAfterTheBusyCursorEndsTheProgramAtOnce) {
         std::_Exit(0);
       },
       ::testing::ExitedWithCode(kEndedCode), "");
+}
+
+// A copy half done on a file system without unnamed files: its hidden temporary file is written
+// and recorded as the copy records it, when the gate holds the copy.
+class HalfDoneCopy final : public testing::RecordingFileSystem {
+ public:
+  HalfDoneCopy(testing::Gate& gate, std::string temporary_name)
+      : RecordingFileSystem(platform::MakeNativeFileSystem()),
+        gate_(gate),
+        name_(std::move(temporary_name)) {}
+  using platform::FileSystem::CopyFile;
+  std::error_code CopyFile(const std::string&, const std::string& to,
+                           platform::FileVersion*) override {
+    const std::string folder = fs::path(to).parent_path().string();
+    const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::openat(folder_fd, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    {
+      const platform::posix::TemporaryInProgress in_progress(folder_fd, name_, fd);
+      gate_.Pass();
+    }
+    ::close(fd);
+    ::close(folder_fd);
+    return std::make_error_code(std::errc::interrupted);
+  }
+
+ private:
+  testing::Gate& gate_;
+  std::string name_;
+};
+
+class HalfDoneCopyTest : public WaitingTest {
+ protected:
+  platform::FileSystem& HandlerFiles() override {
+    off_thread_files =
+        std::make_unique<platform::OffThreadFileSystem>(half_done, windows->off_thread());
+    return *off_thread_files;
+  }
+
+  const std::string temporary_name = ".a.txt.vantrel-Ab3dE9";
+  std::shared_ptr<HalfDoneCopy> half_done = std::make_shared<HalfDoneCopy>(gate, temporary_name);
+};
+
+// The copy goes into a folder of this test's own, handed to the process the death test starts
+// (which re-runs the test with a temporary folder of its own) through the environment, so that
+// what the end of that process leaves there can be looked at once it has gone.
+TEST_F(HalfDoneCopyTest, TheLastWindowClosedDuringACopyLeavesNoTemporaryFile) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  constexpr const char* kShared = "VANTREL_TEST_COPY_DESTINATION";
+  const fs::path here = temp.path() / "destination";
+  fs::create_directories(here);
+  ::setenv(kShared, here.c_str(), 0);  // kept as the test's own in the process it starts
+  EXPECT_EXIT(
+      {
+        Start();
+        const fs::path destination = std::getenv(kShared);
+        app->MainWindow().FindFolderList("Dir2").SetPath(destination.string());
+        dialogs.answers.push_back(platform::Answer::Yes);
+        QTimer::singleShot(400, [&] {
+          if (!fs::exists(destination / temporary_name)) std::_Exit(3);  // no copy under way
+          QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+              main_window->windowHandle());
+        });
+        QTimer::singleShot(1400, [] { std::_Exit(4); });       // not ended within a second
+        Child<QPushButton>(main_window, "Command8")->click();  // the gate is never opened
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(kEndedCode), "");
+  ::unsetenv(kShared);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !fs::exists(here / temporary_name); }, 3000));
 }
 
 class WaitingWithRealBoxesTest : public WaitingTest {

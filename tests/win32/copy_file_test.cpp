@@ -2,6 +2,7 @@
 // copied onto itself under any spelling, and leaves nothing behind when it fails.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <optional>
@@ -9,6 +10,7 @@
 
 #include "platform/native.h"
 #include "platform/win32/copy_ranges_win32.h"
+#include "platform/win32/temporary_name_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "win32_paths.h"
 
@@ -243,6 +245,75 @@ TEST_F(Copy, AKilledCopyLeavesTheDestinationFolderAsItWas) {
   }
   ExpectOnly({"report.txt"});
   EXPECT_EQ(ReadAll(target), "old");
+}
+
+// A power cut leaves the temporary file of a copy in progress (its mark for deletion lives in
+// memory only): the next copy into that folder removes it. A file another copy is writing is
+// open shared with nobody, and stays; so does every name that merely looks like a temporary one.
+TEST_F(Copy, APowerCutsLeftoversGoWithTheNextCopyAndEverythingElseStays) {
+  for (const char* name : {".report.txt.vantrel-k3j9q2", ".vantrel-zz99zz"}) {
+    temp.Write(std::string("target\\") + name, "half a copy");
+  }
+  const std::string held = temp.Write("target\\.other.doc.vantrel-aaaaaa", "being written");
+  platform::win32::UniqueHandle holder(::CreateFileW(W(held).c_str(), GENERIC_WRITE | DELETE, 0,
+                                                     nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder.valid());
+  std::vector<std::string> kept = {".other.doc.vantrel-aaaaaa", ".notes.vantrel-",
+                                   ".notes.vantrel-ABCDEF",     ".notes.vantrel-abc12",
+                                   ".notes.vantrel-abc1234",    "notes.vantrel-abc123"};
+  for (std::size_t i = 1; i < kept.size(); ++i) temp.Write("target\\" + kept[i], "mine");
+  temp.Folder("target\\.dir.vantrel-abc123");
+  kept.push_back(".dir.vantrel-abc123");
+
+  EXPECT_FALSE(CopyFile(source, target));
+  holder.Reset();
+  kept.push_back("report.txt");
+  std::sort(kept.begin(), kept.end());
+  ExpectOnly(kept);
+  EXPECT_EQ(ReadAll(held), "being written");
+}
+
+// ---- The temporary file's name: within 255 UTF-16 units, never between the halves of a
+// surrogate pair, and told apart from every look-alike.
+
+bool IsHighSurrogate(wchar_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+std::wstring Repeated(std::wstring_view piece, std::size_t times) {
+  std::wstring text;
+  for (std::size_t i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+TEST(TemporaryName, StaysWithinTheLongestNameAndKeepsSurrogatePairsWhole) {
+  constexpr std::size_t kFixed = 1 + 9 + 6;   // ".", ".vantrel-", the tail
+  const std::wstring pair = L"\xD83D\xDE00";  // one character outside the BMP
+  struct Case {
+    std::wstring name;
+    std::size_t kept;  // units of it the temporary name keeps
+  };
+  const Case cases[] = {
+      {std::wstring(300, L'a'), 239},
+      {std::wstring(239, L'a'), 239},
+      {std::wstring(238, L'a') + pair + L"b", 238},  // the pair would straddle the end: left out
+      {std::wstring(237, L'a') + pair + L"b", 239},  // the pair ends the kept part: kept whole
+      {std::wstring(239, L'a') + pair, 239},         // the pair starts just past the end
+      {Repeated(pair, 127), 238},
+      {L"report.txt", 10},
+  };
+  for (const Case& c : cases) {
+    const std::wstring temporary = platform::win32::TemporaryName(c.name, L"abc123");
+    SCOPED_TRACE(platform::win32::Narrow(temporary));
+    EXPECT_LE(temporary.size(), 255u);
+    EXPECT_EQ(temporary.size(), kFixed + c.kept);
+    EXPECT_EQ(temporary.substr(1, c.kept), c.name.substr(0, c.kept));
+    EXPECT_FALSE(IsHighSurrogate(temporary[c.kept])) << "a pair cut in two";
+    EXPECT_TRUE(platform::win32::IsTemporaryName(temporary));
+  }
+  // "." and the same name less its end: the one way the two could come out equal.
+  const std::wstring look_alike = std::wstring(241, L'.') + L"vantrel-abc123";
+  EXPECT_NE(platform::win32::TemporaryName(look_alike, L"abc123"), look_alike);
 }
 
 // A sparse source is copied range by range; what lies between the ranges, and after the last

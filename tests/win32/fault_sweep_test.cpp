@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
@@ -223,11 +224,14 @@ void CheckNewFolder(const Scene& scene, const Outcome& run, Findings& findings) 
 }
 
 // Failures the service may answer by going on, because nothing is lost: a handle is gone
-// whatever its close answers; without the 128-bit file id the 64-bit index names the file; and
-// the flush after the rename only makes lasting a name that already holds the complete copy.
+// whatever its close answers; without the 128-bit file id the 64-bit index names the file; a
+// copy's look for the temporary files a power cut left behind only tidies up; and the flush after
+// the rename only makes lasting a name that already holds the complete copy.
 bool MayBeAbsorbed(const Outcome& run) {
   const faults::Injected& failed = run.record.injected.front();
-  if (failed.call == "CloseHandle" || failed.call == "GetFileInformationByHandleEx(FileIdInfo)") {
+  if (failed.call == "CloseHandle" || failed.call == "GetFileInformationByHandleEx(FileIdInfo)" ||
+      failed.call == "FindFirstFileW" || failed.call == "FindNextFileW" ||
+      failed.call == "FindClose") {
     return true;
   }
   if (failed.call != "FlushFileBuffers") return false;
@@ -380,6 +384,59 @@ TEST_P(FaultSweep, NoFailingCallLosesOrDamagesAFile) {
 
 INSTANTIATE_TEST_SUITE_P(Sweeps, FaultSweep, ::testing::ValuesIn(AllSweepCases()),
                          [](const auto& info) { return CaseName(info.param); });
+
+// ---- One call refused as a volume or a server refuses what it cannot do: times it cannot set
+// do not fail a copy, and a temporary name it cannot store gives way to the short one; a device
+// error in the same call still fails the copy.
+
+struct Refusal {
+  const char* call;
+  DWORD error;
+  bool copies;
+};
+
+std::string RefusalName(const Refusal& refusal) {
+  std::string name = refusal.call;
+  name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }),
+             name.end());
+  return name + "_" + std::to_string(refusal.error);
+}
+
+void PrintTo(const Refusal& refusal, std::ostream* out) {
+  *out << RefusalName(refusal);
+}
+
+class RefusedCall : public ::testing::TestWithParam<Refusal> {
+ protected:
+  WorkFolder work;
+  std::unique_ptr<platform::FileSystem> files = platform::MakeNativeFileSystem();
+};
+
+TEST_P(RefusedCall, CopiesWithoutWhatTheVolumeCannotTakeAndFailsOnOtherErrors) {
+  const Refusal& refusal = GetParam();
+  const SweepCase sweep{Operation::kCopyOver, Content::kDense, faults::Failure::kDeviceError};
+  const std::string new_bytes = SourceBytes(Content::kDense);
+  const Scene scene(work, 1, sweep, new_bytes);
+  faults::ArmCall(refusal.call, refusal.error);
+  const std::error_code copied = files->CopyFile(scene.source, scene.destination);
+  const faults::Record record = faults::Disarm();
+  ASSERT_EQ(record.injected.size(), 1u);
+  EXPECT_EQ(!copied, refusal.copies) << copied.message();
+  EXPECT_EQ(ReadAll(scene.destination), refusal.copies ? new_bytes : OldBytes());
+  EXPECT_EQ(RawNames(scene.destination_folder), (std::vector<std::string>{kBystander, kFile}));
+  EXPECT_TRUE(record.left_open.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, RefusedCall,
+                         ::testing::Values(Refusal{"SetFileTime", ERROR_INVALID_FUNCTION, true},
+                                           Refusal{"SetFileTime", ERROR_NOT_SUPPORTED, true},
+                                           Refusal{"SetFileTime", ERROR_ACCESS_DENIED, true},
+                                           Refusal{"SetFileTime", ERROR_IO_DEVICE, false},
+                                           Refusal{"CreateFileW(create)", ERROR_INVALID_NAME, true},
+                                           Refusal{"CreateFileW(create)",
+                                                   ERROR_FILENAME_EXCED_RANGE, true},
+                                           Refusal{"CreateFileW(create)", ERROR_IO_DEVICE, false}),
+                         [](const auto& info) { return RefusalName(info.param); });
 
 }  // namespace
 }  // namespace vantrel::testing

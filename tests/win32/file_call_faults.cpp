@@ -18,6 +18,8 @@ struct State {
   bool armed = false;
   long fail_at = 0;
   Failure failure = Failure::kDeviceError;
+  std::string only_call;  // when given, only the calls of that name are counted
+  DWORD only_error = 0;   // and fail with this
   Record record;
   std::map<HANDLE, std::string> open;  // handles opened while armed, by the call that opened them
 };
@@ -38,6 +40,7 @@ bool Fails(const std::string& call, Answers answers) {
   DWORD error = ERROR_IO_DEVICE;
   if (state.failure == Failure::kDiskFull) error = answers.full;
   if (state.failure == Failure::kInUse) error = answers.in_use;
+  if (!state.only_call.empty()) error = call == state.only_call ? state.only_error : 0;
   if (error == 0) return false;
   if (++state.record.counted != state.fail_at) return false;
   state.record.injected.push_back(
@@ -105,6 +108,12 @@ void Arm(long fail_at, Failure failure) {
   state.armed = true;
 }
 
+void ArmCall(const std::string& call, DWORD error) {
+  Arm(1, Failure::kDeviceError);
+  state.only_call = call;
+  state.only_error = error;
+}
+
 Record Disarm() {
   Record record = std::move(state.record);
   for (const auto& [handle, call] : state.open) record.left_open.push_back(call);
@@ -168,6 +177,11 @@ HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found) {
   const HANDLE search = ::FindFirstFileW(pattern, found);
   testing::faults::Opened(search, "FindFirstFileW");
   return search;
+}
+
+BOOL WINAPI FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found) {
+  if (Fails("FindNextFileW", {})) return FALSE;
+  return ::FindNextFileW(search, found);
 }
 
 BOOL WINAPI FlushFileBuffers(HANDLE file) {

@@ -46,6 +46,9 @@ struct Record {
 
 // Counts from the next call on; the call numbered `fail_at` fails (0: none).
 void Arm(long fail_at, Failure failure);
+// Counts only the calls of that name (as Injected::call names them); the first fails with
+// `error`, as a volume that cannot do what the call asks would answer.
+void ArmCall(const std::string& call, DWORD error);
 Record Disarm();
 
 }  // namespace vantrel::testing::faults

@@ -11,7 +11,7 @@ set -euo pipefail
 nm="$1" shipped="$2" faults="$3" program="${4:-}"
 seam='vantrel::platform::win32::calls::'
 routed='CloseHandle|CreateDirectoryW|CreateFileW|DeleteFileW|DeviceIoControl|FindClose'
-routed+='|FindFirstFileW|FlushFileBuffers|GetFileAttributesW|GetFileInformationByHandle'
+routed+='|FindFirstFileW|FindNextFileW|FlushFileBuffers|GetFileAttributesW|GetFileInformationByHandle'
 routed+='|GetFileInformationByHandleEx|GetFileSizeEx|GetFileType|GetVolumeInformationByHandleW'
 routed+='|ReadFile|SetEndOfFile|SetFileInformationByHandle|SetFilePointerEx|SetFileTime|WriteFile'
 status=0

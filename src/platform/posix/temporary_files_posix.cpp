@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,18 +50,25 @@ bool NameLeadsTo(int folder_fd, const std::string& name, const struct stat& open
          SameFile(named, opened);
 }
 
-bool MayBeLeftOver(const struct stat& seen, const struct stat& source) {
+// The files a copy must never take for leftovers: its source, and the file at its destination
+// (which a file system that ignores letter case may list under another spelling).
+struct Kept {
+  struct stat source;
+  std::optional<struct stat> destination;
+};
+
+bool MayBeLeftOver(const struct stat& seen, const Kept& kept) {
   return S_ISREG(seen.st_mode) && seen.st_uid == ::geteuid() && seen.st_nlink == 1 &&
-         !SameFile(seen, source);
+         !SameFile(seen, kept.source) && !(kept.destination && SameFile(seen, *kept.destination));
 }
 
 // Only a file this call holds locked goes, and only while the name still leads to it: a copy
 // that made a new file under the same name in between holds that one, or will find it gone and
 // draw another name.
-void RemoveIfLeftOver(int folder_fd, const std::string& name, const struct stat& source) {
+void RemoveIfLeftOver(int folder_fd, const std::string& name, const Kept& kept) {
   struct stat seen {};
   if (::fstatat(folder_fd, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0) return;
-  if (!MayBeLeftOver(seen, source)) return;
+  if (!MayBeLeftOver(seen, kept)) return;
   const UniqueFd fd(
       ::openat(folder_fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   struct stat opened {};
@@ -162,7 +170,15 @@ void RemoveLeftoverTemporaries(int folder_fd, const struct stat& source,
     if (name != destination && IsTemporaryName(name)) candidates.emplace_back(name);
   }
   ::closedir(folder);
-  for (const std::string& name : candidates) RemoveIfLeftOver(folder_fd, name, source);
+  if (candidates.empty()) return;
+  Kept kept{source, std::nullopt};
+  struct stat destination_file {};
+  if (::fstatat(folder_fd, destination.c_str(), &destination_file, AT_SYMLINK_NOFOLLOW) == 0) {
+    kept.destination = destination_file;
+  } else if (errno != ENOENT) {
+    return;  // what is at the destination cannot be told: nothing is removed
+  }
+  for (const std::string& name : candidates) RemoveIfLeftOver(folder_fd, name, kept);
 }
 
 TemporaryInProgress::TemporaryInProgress(int folder_fd, std::string name, int fd) {

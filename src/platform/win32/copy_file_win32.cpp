@@ -2,12 +2,12 @@
 
 #include <cstdint>
 #include <cstring>
-#include <random>
 #include <vector>
 
 #include "platform/win32/copy_ranges_win32.h"
 #include "platform/win32/file_calls.h"
 #include "platform/win32/file_version_win32.h"
+#include "platform/win32/temporary_name_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_path.h"
@@ -16,9 +16,6 @@
 namespace vantrel::platform::win32 {
 namespace {
 
-constexpr std::size_t kNameMax = 255;  // UTF-16 units in one name
-constexpr std::wstring_view kTemporaryTag = L".vantrel-";
-constexpr std::size_t kRandomLength = 6;
 constexpr int kTemporaryAttempts = 100;
 // The attributes a copy carries over; the rest (compression, sparse, ...) belong to the volume.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
@@ -80,24 +77,6 @@ std::error_code CheckDestination(const std::string& to, const BY_HANDLE_FILE_INF
   return {};
 }
 
-std::wstring RandomSuffix() {
-  static constexpr wchar_t kAlphabet[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
-  thread_local std::mt19937_64 engine{std::random_device{}()};
-  std::uniform_int_distribution<std::size_t> pick(0, std::size(kAlphabet) - 2);
-  std::wstring suffix(kRandomLength, L' ');
-  for (wchar_t& c : suffix) c = kAlphabet[pick(engine)];
-  return suffix;
-}
-
-// ".<name>.vantrel-xxxxxx", the name shortened (never inside a surrogate pair) to fit.
-std::wstring TemporaryName(const std::wstring& name) {
-  std::size_t room = kNameMax - 1 - kTemporaryTag.size() - kRandomLength;
-  if (room < name.size() && room > 0 && name[room - 1] >= 0xD800 && name[room - 1] <= 0xDBFF) {
-    --room;
-  }
-  return L"." + name.substr(0, room) + std::wstring(kTemporaryTag) + RandomSuffix();
-}
-
 // Marks the file for deletion when its last handle closes, or takes the mark away.
 bool SetDeleteOnClose(HANDLE file, bool doomed) {
   FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(doomed ? TRUE : FALSE)};
@@ -105,13 +84,24 @@ bool SetDeleteOnClose(HANDLE file, bool doomed) {
                                            sizeof disposition) != 0;
 }
 
-// The temporary file, opened for writing and for deletion, and marked for deletion at once.
+// A name the volume cannot store (too long in its own count, a character it refuses): the short
+// form, which owes nothing to the file's name, may still do.
+bool NameRefused(DWORD error) {
+  return error == ERROR_INVALID_NAME || error == ERROR_FILENAME_EXCED_RANGE;
+}
+
+// The temporary file, opened for writing and for deletion, shared with nobody, and marked for
+// deletion at once. Shared with nobody, it cannot be removed while the copy writes it: the
+// tidying of another copy into the folder is refused with a sharing violation.
 std::error_code CreateTemporary(const std::string& folder, const std::string& name,
                                 UniqueHandle& temp) {
   const std::wstring wide_name = Widen(name);
+  bool short_form = false;
   DWORD error = ERROR_FILE_EXISTS;
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-    const std::wstring path = SystemPath(folder + Narrow(TemporaryName(wide_name)));
+    const std::wstring temp_name =
+        short_form ? ShortTemporaryName(RandomTail()) : TemporaryName(wide_name, RandomTail());
+    const std::wstring path = SystemPath(folder + Narrow(temp_name));
     temp.Reset(calls::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (temp.valid()) {
@@ -123,9 +113,40 @@ std::error_code CreateTemporary(const std::string& folder, const std::string& na
       return ErrorOf(error);
     }
     error = ::GetLastError();
+    if (!short_form && NameRefused(error)) {
+      short_form = true;
+      continue;
+    }
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
   }
   return ErrorOf(error);
+}
+
+// Removes what one leftover name holds, unless it is a folder or a link, or the destination
+// itself. A copy still writing holds its file shared with nobody (sharing violation), and one
+// that failed has marked it for deletion (access denied): either way the file stays. So does
+// this copy's own source, open without sharing deletion.
+void RemoveIfLeftOver(const std::string& folder, const std::string& destination,
+                      const WIN32_FIND_DATAW& found) {
+  if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return;
+  if (!IsTemporaryName(found.cFileName)) return;
+  if (::CompareStringOrdinal(found.cFileName, -1, Widen(destination).c_str(), -1, TRUE) ==
+      CSTR_EQUAL) {
+    return;
+  }
+  calls::DeleteFileW(SystemPath(folder + Narrow(found.cFileName)).c_str());
+}
+
+// Removes the temporary files a power cut left in the folder (the mark for deletion lives in
+// memory only), in one pass over the names of the temporary forms.
+void RemoveLeftoverTemporaries(const std::string& folder, const std::string& destination) {
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = calls::FindFirstFileW(SystemPath(folder + ".*vantrel-*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    RemoveIfLeftOver(folder, destination, found);
+  } while (calls::FindNextFileW(search, &found));
+  calls::FindClose(search);
 }
 
 // The data ranges of a sparse source, once the temporary file has been made sparse; nullopt
@@ -156,12 +177,22 @@ std::error_code CopyContents(HANDLE source, const BY_HANDLE_FILE_INFORMATION& in
   return {};
 }
 
-// The data, the source's times, then on disk: only a file that reached the disk whole may
-// replace the destination. A flush error fails the copy.
+// A volume or server that keeps no times, or will not let them be set: some network file systems
+// and drivers answer "invalid function" or "not supported", and a share may grant writing a
+// file's data but not its attributes (access denied). The copy keeps the data all the same, as
+// a copy without its times on Linux does.
+bool TimesUnsupported(DWORD error) {
+  return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+         error == ERROR_ACCESS_DENIED;
+}
+
+// The data, the source's times where the volume keeps them, then on disk: only a file that
+// reached the disk whole may replace the destination. A flush error fails the copy.
 std::error_code FillTemporary(HANDLE source, const BY_HANDLE_FILE_INFORMATION& info, HANDLE temp) {
   if (auto error = CopyContents(source, info, temp)) return error;
   if (!calls::SetFileTime(temp, &info.ftCreationTime, &info.ftLastAccessTime,
-                          &info.ftLastWriteTime)) {
+                          &info.ftLastWriteTime) &&
+      !TimesUnsupported(::GetLastError())) {
     return LastError();
   }
   if (!calls::FlushFileBuffers(temp)) return LastError();
@@ -216,6 +247,7 @@ std::error_code CopyFileSafely(const std::string& from, const std::string& to,
   BY_HANDLE_FILE_INFORMATION info{};
   if (auto error = OpenSource(from, source, info)) return error;
   if (auto error = CheckDestination(to, info)) return error;
+  RemoveLeftoverTemporaries(parts.folder, parts.name);
 
   UniqueHandle temp;
   if (auto error = CreateTemporary(parts.folder, parts.name, temp)) return error;

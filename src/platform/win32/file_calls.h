@@ -19,6 +19,7 @@ using ::DeleteFileW;
 using ::DeviceIoControl;
 using ::FindClose;
 using ::FindFirstFileW;
+using ::FindNextFileW;
 using ::FlushFileBuffers;
 using ::GetFileAttributesW;
 using ::GetFileInformationByHandle;
@@ -44,6 +45,7 @@ BOOL WINAPI DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD in_size,
                             DWORD out_size, LPDWORD returned, LPOVERLAPPED overlapped);
 BOOL WINAPI FindClose(HANDLE search);
 HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found);
+BOOL WINAPI FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found);
 BOOL WINAPI FlushFileBuffers(HANDLE file);
 DWORD WINAPI GetFileAttributesW(LPCWSTR path);
 BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info);

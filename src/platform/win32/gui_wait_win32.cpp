@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/native.h"
 #include "platform/win32/form_window.h"
 
 namespace vantrel::platform::win32 {
@@ -117,6 +118,7 @@ void Win32GuiWait::EndNow() {
   MSG message{};
   ::PeekMessageW(&message, nullptr, WM_NULL, WM_NULL,
                  PM_NOREMOVE);  // lets the hiding reach the screen
+  RemoveCopiesInProgress();
   ::TerminateProcess(::GetCurrentProcess(), 0);
   ::ExitProcess(0);  // not reached
 }
