@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "platform/native.h"
+#include "platform/win32/command_line_win32.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_path.h"
 #include "platform/win32/win32_text.h"
@@ -30,8 +31,7 @@ bool StartProgram(const std::string& path, WindowStyle style) {
   const win32::PathParts parts = win32::SplitLastComponent(path);
   if (parts.name.empty() || IsBatchFile(win32::Widen(parts.name))) return false;
   const std::wstring application = win32::SystemPath(path);
-  // The program's own name as its command line, quoted: a file name cannot hold a quote.
-  std::wstring command_line = L"\"" + win32::Widen(path) + L"\"";
+  std::wstring command_line = win32::ProgramCommandLine(path);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
