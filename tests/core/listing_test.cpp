@@ -237,6 +237,10 @@ TEST(VisibleText, MarksWhatWouldHideOrMoveTextAndLeavesEverythingElse) {
             "a\\u2028b\\u2029");
   EXPECT_EQ(VisibleText("x\xE2\x80\xAEgpj.exe"), "x\\u202Egpj.exe");
   EXPECT_EQ(VisibleText("\xE2\x80\xAA\xE2\x81\xA6\xE2\x81\xA9"), "\\u202A\\u2066\\u2069");
+  // The direction marks LRM, RLM and ALM show as nothing and move the characters beside them;
+  // Arabic letters that share ALM's lead byte show as themselves.
+  EXPECT_EQ(VisibleText("a\xE2\x80\x8F-1.txt\xE2\x80\x8E\xD8\x9C"), "a\\u200F-1.txt\\u200E\\u061C");
+  EXPECT_EQ(VisibleText("\xD8\xA7\xD9\x84"), "\xD8\xA7\xD9\x84");
   // Bytes that are not UTF-8, cut sequences included, are the front end's to decode.
   for (std::string_view raw : {"\xFF\xFE", "end\xC2", "end\xE2\x80", "\xE2\x80\x41"}) {
     EXPECT_EQ(VisibleText(raw), raw);
