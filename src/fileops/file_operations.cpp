@@ -65,8 +65,11 @@ void Command3_Click(app::Form2& f) {
 
 void Command1_Click(app::Form2& f) {
   const std::string typed = f.services.dialogs.InputBox("enter the new folder name");
+  // A name that would make the folder elsewhere makes nothing, like a name the system refuses.
   if (!typed.empty()) {
-    f.services.files.MakeFolder(NewFolderPath(f.Dir1.Path(), typed, f.services.paths));
+    if (const auto path = NewFolderPath(f.Dir1.Path(), typed, f.services.paths)) {
+      f.services.files.MakeFolder(*path);
+    }
   }
   f.Dir1.Refresh();
   f.Dir2.Refresh();
