@@ -4,8 +4,10 @@
 
 namespace vantrel::platform::win32 {
 
-// A file name cannot hold a quote, so the quotes are the whole argument.
-std::wstring ProgramCommandLine(std::string_view path) {
+std::optional<std::wstring> ProgramCommandLine(std::string_view path) {
+  if (path.find_first_of(std::string_view("\"\0", 2)) != std::string_view::npos) {
+    return std::nullopt;
+  }
   return L"\"" + Widen(path) + L"\"";
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cwctype>
+#include <optional>
 
 #include "platform/native.h"
 #include "platform/win32/command_line_win32.h"
@@ -30,14 +31,15 @@ WORD ShowCommand(WindowStyle style) {
 bool StartProgram(const std::string& path, WindowStyle style) {
   const win32::PathParts parts = win32::SplitLastComponent(path);
   if (parts.name.empty() || IsBatchFile(win32::Widen(parts.name))) return false;
+  std::optional<std::wstring> command_line = win32::ProgramCommandLine(path);
+  if (!command_line) return false;
   const std::wstring application = win32::SystemPath(path);
-  std::wstring command_line = win32::ProgramCommandLine(path);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = ShowCommand(style);
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+  if (!::CreateProcessW(application.c_str(), command_line->data(), nullptr, nullptr, FALSE,
                         CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process)) {
     return false;
   }
