@@ -208,6 +208,21 @@ TEST(FolderRows, AncestorsThenVisibleSubfoldersInListOrder) {
   for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(from_entries[i].path, rows[i].path);
 }
 
+// Only Windows paths have drive roots: on Linux "/:/" is the folder ":" with a trailing slash.
+TEST(FolderRows, DriveRootsAreWindowsOnly) {
+  EXPECT_EQ(NormalizeFolder("C:\\", kWindowsPaths), "C:\\");
+  EXPECT_EQ(NormalizeFolder("/:/", kPosixPaths), "/:");
+  EXPECT_EQ(NormalizeFolder("a:/", kPosixPaths), "a:");
+  const auto rows = FolderListRows("/:/", {}, kPosixPaths);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1].path, "/:");
+  EXPECT_TRUE(rows[1].is_open);
+  const auto windows = FolderListRows("C:\\Data", {}, kWindowsPaths);
+  ASSERT_EQ(windows.size(), 2u);
+  EXPECT_EQ(windows[0].path, "C:\\");
+  EXPECT_EQ(windows[1].path, "C:\\Data");
+}
+
 TEST(Snapshot, RefusesANameTooLongToHold) {
   FolderSnapshot snapshot;
   EXPECT_FALSE(snapshot.Add(std::string(70000, 'x'), EntryKind::File, 0));
