@@ -35,8 +35,8 @@ bool IsOctal(char c) {
 }
 
 // The byte written as a backslash and three octal digits at the start of the text, or 0 when
-// there is none there. The kernel writes only bytes 1 to 255 so; "\000" or "\400" would make a
-// NUL or a byte of the wrong value, so they are read as the characters they are.
+// there is none there. The kernel escapes only bytes 1 to 255 this way; "\000" would make a NUL
+// and "\400" to "\777" a byte of the wrong value, so they are read as the characters they are.
 int EscapedByte(std::string_view text) {
   if (text.size() < 4 || text[0] != '\\' || !IsOctal(text[1]) || !IsOctal(text[2]) ||
       !IsOctal(text[3])) {
