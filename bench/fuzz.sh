@@ -5,10 +5,10 @@
 #   bench/fuzz.sh                      every target for 3 minutes, one at a time
 #   bench/fuzz.sh --minutes 10 --jobs 2 mount_table pattern
 # The saved corpus (fuzz/corpus/<target>) seeds each run and is never written to; new inputs go to
-# build/linux-fuzz/fuzz-work/<target>/corpus, findings to .../findings. A finding stops its
-# target's run; keep the input in fuzz/corpus/<target>/ under a name that says what it found, and
-# fix the fault. Exit status: 0 when nothing was found, 1 when something was, 2 when the build
-# failed.
+# build/linux-fuzz/fuzz-work/<target>/corpus, kept so the next run goes on from there, and
+# findings to .../findings. A finding stops its target's run; keep the input in
+# fuzz/corpus/<target>/ under a name that says what it found, and fix the fault. Exit status: 0
+# when nothing was found, 1 when something was, 2 when the build failed.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 2
 
@@ -19,7 +19,7 @@ while [ $# -gt 0 ]; do
   case $1 in
     --minutes) minutes=$2; shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
-    -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,11p' "$0"; exit 0 ;;
     *) targets+=("$1"); shift ;;
   esac
 done
@@ -41,10 +41,13 @@ fi
 
 fuzz_one() {
   local target=$1 work=$build/fuzz-work/$1
+  rm -rf "$work/findings"
   mkdir -p "$work/corpus" "$work/findings"
+  local start=$SECONDS
   "$build/fuzz/fuzz_$target" "$work/corpus" "fuzz/corpus/$target" \
     -max_total_time=$((minutes * 60)) -max_len=4096 -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$work/findings/" >"$work/log" 2>&1
+  echo $((SECONDS - start)) >"$work/seconds"
 }
 
 running=0
@@ -60,7 +63,7 @@ done
 wait
 
 found=0
-printf '%-20s %8s %12s %8s %8s  %s\n' target minutes executions cov ft findings
+printf '%-20s %8s %12s %8s %8s  %s\n' target ran executions cov ft findings
 for target in "${targets[@]}"; do
   work=$build/fuzz-work/$target
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -1)
@@ -69,7 +72,8 @@ for target in "${targets[@]}"; do
   ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$status")
   findings=$(find "$work/findings" -type f | sort | tr '\n' ' ')
   [ -n "$findings" ] && found=1
-  printf '%-20s %8s %12s %8s %8s  %s\n' "$target" "$minutes" "${executions:-?}" "${cov:-?}" \
-    "${ft:-?}" "${findings:-none}"
+  seconds=$(cat "$work/seconds")
+  printf '%-20s %8s %12s %8s %8s  %s\n' "$target" "$((seconds / 60))m$((seconds % 60))s" \
+    "${executions:-?}" "${cov:-?}" "${ft:-?}" "${findings:-none}"
 done
 [ "$found" -eq 0 ]
