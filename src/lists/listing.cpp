@@ -90,7 +90,8 @@ bool MatchesEverything(std::string_view patterns) {
 
 // "C:\": a drive's root, which only Windows paths have; "/:/" is the folder ":" on Linux.
 bool IsDriveRoot(std::string_view path, platform::PathStyle style) {
-  return style.separator == platform::kWindowsPaths.separator && path.size() == 3 &&
+  const bool letter = !path.empty() && Lower(path[0]) >= 'a' && Lower(path[0]) <= 'z';
+  return style.separator == platform::kWindowsPaths.separator && path.size() == 3 && letter &&
          path[1] == ':' && path[2] == style.separator;
 }
 

@@ -211,6 +211,7 @@ TEST(FolderRows, AncestorsThenVisibleSubfoldersInListOrder) {
 // Only Windows paths have drive roots: on Linux "/:/" is the folder ":" with a trailing slash.
 TEST(FolderRows, DriveRootsAreWindowsOnly) {
   EXPECT_EQ(NormalizeFolder("C:\\", kWindowsPaths), "C:\\");
+  EXPECT_EQ(NormalizeFolder("1:\\", kWindowsPaths), "1:");  // no drive letter, no drive
   EXPECT_EQ(NormalizeFolder("/:/", kPosixPaths), "/:");
   EXPECT_EQ(NormalizeFolder("a:/", kPosixPaths), "a:");
   const auto rows = FolderListRows("/:/", {}, kPosixPaths);
