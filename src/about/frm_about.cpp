@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace vantrel::about {
 namespace {
@@ -23,10 +24,12 @@ std::string DwordText(const unsigned char* bytes, std::uint32_t size) {
   return std::string("&h") + digits.data();
 }
 
-// Text of a string value: its bytes without the one terminating NUL.
+// Text of a string value: its bytes up to the first NUL, as Windows reads a string. A value can
+// hold more after a NUL; kept, a path with a NUL inside would be one text to this program and a
+// shorter one to every system call (a batch file could then start as a named program).
 std::string StringText(const unsigned char* bytes, std::uint32_t size) {
-  if (size > 0 && bytes[size - 1] == '\0') --size;
-  return std::string(reinterpret_cast<const char*>(bytes), size);
+  const std::string_view value(reinterpret_cast<const char*>(bytes), size);
+  return std::string(value.substr(0, value.find('\0')));
 }
 
 bool StartProgram(FrmAbout& d, const std::string& path) {

@@ -20,33 +20,14 @@ bool AskYes(app::Form2& f, const std::string& prompt, const std::string& title) 
          Answer::Yes;
 }
 
-std::string Join(std::string_view folder, std::string_view name, platform::PathStyle style) {
-  return platform::PlainJoin(FolderOf(folder, style), name, style);
-}
-
-// The new folder goes inside the source folder: one separator between the folder and the typed
-// text, none added where either side already has one.
-std::string NewFolderPath(const std::string& folder, const std::string& typed,
-                          platform::PathStyle style) {
-  const bool folder_ends = !folder.empty() && folder.back() == style.separator;
-  const bool typed_starts = !typed.empty() && typed.front() == style.separator;
-  if (folder_ends || typed_starts) return folder + typed;
-  return folder + style.separator + typed;
-}
-
 }  // namespace
 
-std::string FolderOf(std::string_view folder, platform::PathStyle style) {
-  if (!folder.empty() && folder.back() == style.separator) folder.remove_suffix(1);
-  return std::string(folder);
-}
-
 std::string SourceFilePath(const app::Form2& f) {
-  return Join(f.File1.Path(), f.File1.FileName(), f.services.paths);
+  return TrimmingJoin(f.File1.Path(), f.File1.FileName(), f.services.paths);
 }
 
 std::string DestinationFilePath(const app::Form2& f) {
-  return Join(f.Dir2.Path(), f.File1.FileName(), f.services.paths);
+  return TrimmingJoin(f.Dir2.Path(), f.File1.FileName(), f.services.paths);
 }
 
 void Command8_Click(app::Form2& f) {
@@ -84,8 +65,11 @@ void Command3_Click(app::Form2& f) {
 
 void Command1_Click(app::Form2& f) {
   const std::string typed = f.services.dialogs.InputBox("enter the new folder name");
+  // A name that would make the folder elsewhere makes nothing, like a name the system refuses.
   if (!typed.empty()) {
-    f.services.files.MakeFolder(NewFolderPath(f.Dir1.Path(), typed, f.services.paths));
+    if (const auto path = NewFolderPath(f.Dir1.Path(), typed, f.services.paths)) {
+      f.services.files.MakeFolder(*path);
+    }
   }
   f.Dir1.Refresh();
   f.Dir2.Refresh();

@@ -6,12 +6,11 @@
 #include <string_view>
 
 #include "app/form2.h"
+#include "fileops/selection_paths.h"
 #include "platform/events.h"
 
 namespace vantrel::fileops {
 
-// The folder text with one trailing separator removed, if it has one.
-std::string FolderOf(std::string_view folder, platform::PathStyle style);
 // File1's folder, a separator, File1's selected name.
 std::string SourceFilePath(const app::Form2& f);
 // Dir2's open folder, a separator, File1's selected name.

@@ -88,9 +88,15 @@ bool MatchesEverything(std::string_view patterns) {
   }
 }
 
+// "C:\": a drive's root, which only Windows paths have; "/:/" is the folder ":" on Linux.
+bool IsDriveRoot(std::string_view path, platform::PathStyle style) {
+  const bool letter = !path.empty() && Lower(path[0]) >= 'a' && Lower(path[0]) <= 'z';
+  return style.separator == platform::kWindowsPaths.separator && path.size() == 3 && letter &&
+         path[1] == ':' && path[2] == style.separator;
+}
+
 bool IsRoot(std::string_view path, platform::PathStyle style) {
-  if (path.size() == 1 && path[0] == style.separator) return true;
-  return path.size() == 3 && path[1] == ':' && path[2] == style.separator;  // "C:\"
+  return (path.size() == 1 && path[0] == style.separator) || IsDriveRoot(path, style);
 }
 
 bool IsListedFile(const FolderSnapshot& snapshot, std::size_t i) {
@@ -210,7 +216,7 @@ std::vector<FolderRow> FolderListRowsFromSnapshot(const std::string& open_folder
   if (!folder.empty() && folder[0] == style.separator) {
     rows.push_back({std::string(1, style.separator), std::string(1, style.separator), 0, false});
     start = 1;
-  } else if (folder.size() >= 3 && folder[1] == ':') {
+  } else if (IsDriveRoot(folder.substr(0, 3), style)) {
     rows.push_back({folder.substr(0, 3), folder.substr(0, 3), 0, false});
     start = 3;
   }

@@ -6,6 +6,8 @@
 namespace vantrel::lists {
 namespace {
 
+constexpr char32_t kArabicLetterMark = 0x061C;  // UTF-8 D8 9C
+
 // The length in bytes of the character at `at` that is to be shown as an escape (a C1 control or
 // one of the layout marks), or 0 when the character there shows as itself.
 std::size_t HiddenLength(std::string_view text, std::size_t at, char32_t& code) {
@@ -15,11 +17,18 @@ std::size_t HiddenLength(std::string_view text, std::size_t at, char32_t& code) 
     code = byte(1);
     return 2;
   }
+  if (left >= 2 && byte(0) == 0xD8 && byte(1) == 0x9C) {
+    code = kArabicLetterMark;
+    return 2;
+  }
   if (left >= 3 && byte(0) == 0xE2 && (byte(2) & 0xC0) == 0x80) {
     code = 0x2000 | ((byte(1) & 0x3Fu) << 6) | (byte(2) & 0x3Fu);
+    const bool direction_mark = code == 0x200E || code == 0x200F;
     const bool line_or_direction = code >= 0x2028 && code <= 0x202E;
     const bool isolate = code >= 0x2066 && code <= 0x2069;
-    if ((byte(1) == 0x80 || byte(1) == 0x81) && (line_or_direction || isolate)) return 3;
+    if ((byte(1) == 0x80 || byte(1) == 0x81) && (direction_mark || line_or_direction || isolate)) {
+      return 3;
+    }
   }
   return 0;
 }
@@ -27,7 +36,7 @@ std::size_t HiddenLength(std::string_view text, std::size_t at, char32_t& code) 
 constexpr char kHex[] = "0123456789ABCDEF";
 
 bool ShowsAsItself(std::uint8_t byte) {
-  return byte >= 0x20 && byte != 0x7F && byte != 0xC2 && byte != 0xE2;
+  return byte >= 0x20 && byte != 0x7F && byte != 0xC2 && byte != 0xD8 && byte != 0xE2;
 }
 
 }  // namespace

@@ -12,9 +12,13 @@ namespace vantrel::lists {
 
 // The text with each such character written out in ASCII, which every font can draw: newline,
 // carriage return and tab as "\n", "\r" and "\t", the other C0 controls and DEL as "\x" and two
-// hex digits, and the C1 controls, the line and paragraph separators and the bidirectional
-// embedding, override and isolate marks as "\u" and four hex digits. Bytes that are not UTF-8
-// are left as they are, for the front end's own decoding.
+// hex digits, and the C1 controls, the line and paragraph separators and every bidirectional
+// control (the marks LRM, RLM and ALM, the embeddings, overrides and isolates) as "\u" and four
+// hex digits. Bytes that are not UTF-8 are left as they are, for the front end's own decoding.
+//
+// The marks read back to one name only where the name holds no backslash of its own: a name
+// that holds the text "\n" shows like a name that holds a newline. The lists keep each exact
+// name, so such rows stay apart for every operation.
 std::string VisibleText(std::string_view text);
 
 }  // namespace vantrel::lists

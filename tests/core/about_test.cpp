@@ -143,7 +143,15 @@ TEST_F(KeyValue, ReadsStringsNumbersAndExpandableStrings) {
   EXPECT_EQ(value, "&hFF000001");
   EXPECT_TRUE(Read("expand", value));
   EXPECT_EQ(value, "C:\\Windows\\tool.exe;%UNSET%");
-  EXPECT_EQ(registry.access_asked, std::vector<std::uint32_t>(5, platform::kKeyRead));
+  // A string ends at its first NUL, as Windows reads it, with or without a NUL at the end.
+  const std::vector<unsigned char> cut = {'r', 'u', 'n', '.', 'b', 'a', 't', 0, '.', 'e', 'x', 'e'};
+  registry.SetRaw("K", "cut", {platform::kRegSz, cut});
+  registry.SetRaw("K", "cut expand", {platform::kRegExpandSz, cut});
+  EXPECT_TRUE(Read("cut", value));
+  EXPECT_EQ(value, "run.bat");
+  EXPECT_TRUE(Read("cut expand", value));
+  EXPECT_EQ(value, "run.bat");
+  EXPECT_EQ(registry.access_asked, std::vector<std::uint32_t>(7, platform::kKeyRead));
 }
 
 TEST_F(KeyValue, OtherTypesLeaveTheTextAndEmptyValuesReadEmpty) {

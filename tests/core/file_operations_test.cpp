@@ -116,6 +116,30 @@ TEST_P(PathsAndPrompts, NewFolderJoinsWithExactlyOneSeparator) {
   }
 }
 
+// A typed name makes a folder in the source folder and nowhere else: a step up, in the style's
+// separators or in '/' (which Windows reads as one too), or a NUL that would cut the path short,
+// makes nothing, and the folder lists refresh as after any failed new folder.
+TEST_P(PathsAndPrompts, NewFolderRefusesANameThatLeavesTheFolder) {
+  std::vector<std::string> refused = {S("..\\Other"), S("a\\..\\..\\b"), "..", S("\\..\\x"),
+                                      std::string("x\0\\..", 5)};
+  if (GetParam().separator == '\\') refused.push_back("../Other");
+  for (const std::string& typed : refused) {
+    Place(S("E:\\Files"), S("E:\\Files"), "");
+    h.Dir1().Force(S("C:\\Data"));
+    h.files.made_folders.clear();
+    const int refreshed = h.Dir2().refresh_count;
+    h.dialogs.inputs = {typed};
+    h.form2().Click("Command1");
+    EXPECT_TRUE(h.files.made_folders.empty()) << typed;
+    EXPECT_EQ(h.Dir2().refresh_count, refreshed + 1) << typed;
+  }
+  // Dots that are no step up stay a name.
+  h.dialogs.inputs = {S("...\\a..b")};
+  h.form2().Click("Command1");
+  ASSERT_EQ(h.files.made_folders.size(), 1u);
+  EXPECT_EQ(h.files.made_folders[0], S("C:\\Data\\...\\a..b"));
+}
+
 INSTANTIATE_TEST_SUITE_P(BothStyles, PathsAndPrompts,
                          ::testing::Values(platform::kWindowsPaths, platform::kPosixPaths),
                          [](const auto& info) {

@@ -208,6 +208,22 @@ TEST(FolderRows, AncestorsThenVisibleSubfoldersInListOrder) {
   for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(from_entries[i].path, rows[i].path);
 }
 
+// Only Windows paths have drive roots: on Linux "/:/" is the folder ":" with a trailing slash.
+TEST(FolderRows, DriveRootsAreWindowsOnly) {
+  EXPECT_EQ(NormalizeFolder("C:\\", kWindowsPaths), "C:\\");
+  EXPECT_EQ(NormalizeFolder("1:\\", kWindowsPaths), "1:");  // no drive letter, no drive
+  EXPECT_EQ(NormalizeFolder("/:/", kPosixPaths), "/:");
+  EXPECT_EQ(NormalizeFolder("a:/", kPosixPaths), "a:");
+  const auto rows = FolderListRows("/:/", {}, kPosixPaths);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1].path, "/:");
+  EXPECT_TRUE(rows[1].is_open);
+  const auto windows = FolderListRows("C:\\Data", {}, kWindowsPaths);
+  ASSERT_EQ(windows.size(), 2u);
+  EXPECT_EQ(windows[0].path, "C:\\");
+  EXPECT_EQ(windows[1].path, "C:\\Data");
+}
+
 TEST(Snapshot, RefusesANameTooLongToHold) {
   FolderSnapshot snapshot;
   EXPECT_FALSE(snapshot.Add(std::string(70000, 'x'), EntryKind::File, 0));
@@ -237,6 +253,10 @@ TEST(VisibleText, MarksWhatWouldHideOrMoveTextAndLeavesEverythingElse) {
             "a\\u2028b\\u2029");
   EXPECT_EQ(VisibleText("x\xE2\x80\xAEgpj.exe"), "x\\u202Egpj.exe");
   EXPECT_EQ(VisibleText("\xE2\x80\xAA\xE2\x81\xA6\xE2\x81\xA9"), "\\u202A\\u2066\\u2069");
+  // The direction marks LRM, RLM and ALM show as nothing and move the characters beside them;
+  // Arabic letters that share ALM's lead byte show as themselves.
+  EXPECT_EQ(VisibleText("a\xE2\x80\x8F-1.txt\xE2\x80\x8E\xD8\x9C"), "a\\u200F-1.txt\\u200E\\u061C");
+  EXPECT_EQ(VisibleText("\xD8\xA7\xD9\x84"), "\xD8\xA7\xD9\x84");
   // Bytes that are not UTF-8, cut sequences included, are the front end's to decode.
   for (std::string_view raw : {"\xFF\xFE", "end\xC2", "end\xE2\x80", "\xE2\x80\x41"}) {
     EXPECT_EQ(VisibleText(raw), raw);

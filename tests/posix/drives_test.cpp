@@ -58,6 +58,9 @@ TEST(MountTableTest, UnescapesOctalAndLeavesOtherBackslashes) {
   EXPECT_EQ(UnescapeMountField("a\\040b\\011c\\012d\\134e"), "a b\tc\nd\\e");
   EXPECT_EQ(UnescapeMountField("trailing\\04"), "trailing\\04");
   EXPECT_EQ(UnescapeMountField("not\\999octal"), "not\\999octal");
+  // The kernel escapes bytes 1 to 255 only: no escape makes a NUL or wraps past a byte.
+  EXPECT_EQ(UnescapeMountField("nul\\000x\\400y\\501"), "nul\\000x\\400y\\501");
+  EXPECT_EQ(UnescapeMountField("\\001\\377"), "\x01\xFF");
 }
 
 TEST(MountTableTest, SkipsMalformedLines) {
@@ -65,6 +68,10 @@ TEST(MountTableTest, SkipsMalformedLines) {
   EXPECT_TRUE(ParseMountInfo("garbage\n1 2 3\n\n").empty());
   EXPECT_TRUE(ParseMountInfo("1 2 0:1 / /x rw - \n").empty());
   EXPECT_EQ(ParseMountInfo("1 2 0:1 / /x rw - ext4 /dev/x rw").size(), 1u);
+  // A mount point the kernel cannot have written: relative, or cut short by a NUL.
+  EXPECT_TRUE(ParseMountInfo("1 2 0:1 / x rw - ext4 /dev/x rw").empty());
+  using namespace std::string_view_literals;
+  EXPECT_TRUE(ParseMountInfo("1 2 0:1 / /a\0b rw - ext4 /dev/x rw"sv).empty());
 }
 
 // "/" first, then sorted; pseudo and memory file systems, system folders, snaps and a second

@@ -55,6 +55,9 @@ TEST_F(Starting, NothingThatIsNoProgramStarts) {
         << "echo x > \"" << marker << "\"\r\n";
     EXPECT_FALSE(programs->Start(Join(temp.str(), name), WindowStyle::Normal)) << name;
   }
+  // A NUL would end the path at the system's call, at the batch file the name's end hides.
+  EXPECT_FALSE(programs->Start(Join(temp.str(), "run.bat") + std::string(1, '\0') + "\\plain.exe",
+                               WindowStyle::Normal));
   temp.Write("notes.txt", "not a program");
   EXPECT_FALSE(programs->Start(Join(temp.str(), "notes.txt"), WindowStyle::Normal));
   EXPECT_FALSE(programs->Start(Join(temp.str(), "missing.exe"), WindowStyle::Normal));

@@ -34,6 +34,24 @@ bool IsOctal(char c) {
   return c >= '0' && c <= '7';
 }
 
+// The byte written as a backslash and three octal digits at the start of the text, or 0 when
+// there is none there. The kernel escapes only bytes 1 to 255 this way; "\000" would make a NUL
+// and "\400" to "\777" a byte of the wrong value, so they are read as the characters they are.
+int EscapedByte(std::string_view text) {
+  if (text.size() < 4 || text[0] != '\\' || !IsOctal(text[1]) || !IsOctal(text[2]) ||
+      !IsOctal(text[3])) {
+    return 0;
+  }
+  const int byte = (text[1] - '0') * 64 + (text[2] - '0') * 8 + (text[3] - '0');
+  return byte <= 0xFF ? byte : 0;
+}
+
+// The kernel writes only absolute mount points, and a path cannot hold a NUL: anything else is
+// a damaged line, and the text would name another folder than the table does.
+bool IsMountPoint(std::string_view text) {
+  return text.starts_with('/') && text.find('\0') == std::string_view::npos;
+}
+
 bool IsUnder(std::string_view path, std::string_view folder) {
   return path == folder ||
          (path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/');
@@ -67,10 +85,9 @@ std::string UnescapeMountField(std::string_view field) {
   std::string text;
   text.reserve(field.size());
   for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size() && IsOctal(field[i + 1]) &&
-        IsOctal(field[i + 2]) && IsOctal(field[i + 3])) {
-      text.push_back(static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
-                                       (field[i + 3] - '0')));
+    const int byte = EscapedByte(field.substr(i));
+    if (byte > 0) {
+      text.push_back(static_cast<char>(byte));
       i += 3;
     } else {
       text.push_back(field[i]);
@@ -92,8 +109,9 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text) {
         separator + 1 == fields.end()) {
       continue;
     }
-    mounts.push_back({std::string(fields[2]), UnescapeMountField(fields[3]),
-                      UnescapeMountField(fields[4]), UnescapeMountField(*(separator + 1))});
+    MountEntry mount{std::string(fields[2]), UnescapeMountField(fields[3]),
+                     UnescapeMountField(fields[4]), UnescapeMountField(*(separator + 1))};
+    if (IsMountPoint(mount.mount_point)) mounts.push_back(std::move(mount));
   }
   return mounts;
 }

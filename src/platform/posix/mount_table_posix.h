@@ -14,10 +14,12 @@ struct MountEntry {
   std::string fs_type;
 };
 
-// Parses /proc/self/mountinfo text; malformed lines are skipped.
+// Parses /proc/self/mountinfo text; malformed lines are skipped, and so are lines whose mount
+// point is not an absolute path or holds a NUL.
 std::vector<MountEntry> ParseMountInfo(std::string_view text);
 
-// Undoes the kernel's octal escapes ("\040" for a space, "\134" for a backslash, ...).
+// Undoes the kernel's octal escapes ("\040" for a space, "\134" for a backslash, ...). Only the
+// escapes of bytes 1 to 255 count; "\000" and "\400" to "\777" stay as written.
 std::string UnescapeMountField(std::string_view field);
 
 // The mount points a user would browse: "/" always and first, then real file systems sorted by

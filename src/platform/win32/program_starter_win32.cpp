@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <array>
 #include <cwctype>
+#include <optional>
 
 #include "platform/native.h"
+#include "platform/win32/command_line_win32.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_path.h"
 #include "platform/win32/win32_text.h"
@@ -29,15 +31,15 @@ WORD ShowCommand(WindowStyle style) {
 bool StartProgram(const std::string& path, WindowStyle style) {
   const win32::PathParts parts = win32::SplitLastComponent(path);
   if (parts.name.empty() || IsBatchFile(win32::Widen(parts.name))) return false;
+  std::optional<std::wstring> command_line = win32::ProgramCommandLine(path);
+  if (!command_line) return false;
   const std::wstring application = win32::SystemPath(path);
-  // The program's own name as its command line, quoted: a file name cannot hold a quote.
-  std::wstring command_line = L"\"" + win32::Widen(path) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = ShowCommand(style);
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+  if (!::CreateProcessW(application.c_str(), command_line->data(), nullptr, nullptr, FALSE,
                         CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process)) {
     return false;
   }

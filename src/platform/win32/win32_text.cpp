@@ -1,6 +1,5 @@
+// The conversions use no Windows call, so the rules can be built and fuzzed on any system.
 #include "platform/win32/win32_text.h"
-
-#include "platform/win32/win32_api.h"
 
 namespace vantrel::platform::win32 {
 namespace {
@@ -108,14 +107,6 @@ std::string Narrow(std::wstring_view utf16) {
     }
   }
   return out;
-}
-
-std::error_code ErrorOf(unsigned long code) {
-  return {static_cast<int>(code), std::system_category()};
-}
-
-std::error_code LastError() {
-  return ErrorOf(::GetLastError());
 }
 
 }  // namespace vantrel::platform::win32
