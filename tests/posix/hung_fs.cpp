@@ -157,13 +157,17 @@ void ReadFolder(fuse_req_t request, fuse_ino_t ino, size_t size, off_t offset, f
   for (const Node& node : kTree) {
     if (node.ino != FUSE_ROOT_ID && node.parent == ino) AddEntry(request, buffer, node.name, node);
   }
+  // Hung before the first entries go out: a call the reader makes as soon as it has them (on
+  // another of the session's threads) must already find the server gone.
+  {
+    const std::lock_guard lock(g_mutex);
+    if (g_stall && offset == 0) {
+      g_stall = false;
+      g_hung = true;
+    }
+  }
   const std::size_t start = std::min(static_cast<std::size_t>(offset), buffer.size());
   fuse_reply_buf(request, buffer.data() + start, std::min(size, buffer.size() - start));
-  const std::lock_guard lock(g_mutex);
-  if (g_stall && offset == 0) {
-    g_stall = false;
-    g_hung = true;
-  }
 }
 
 void Open(fuse_req_t request, fuse_ino_t ino, fuse_file_info* info) {
