@@ -18,22 +18,12 @@ constexpr std::size_t kNameMax = 255;
 constexpr std::string_view kTag = ".vantrel-";
 constexpr std::string_view kTail = "aZ0b9Q";
 
-// The length of the well-formed UTF-8 sequence starting at `at`, or 0 where none starts there.
+// The length of the well-formed UTF-8 sequence starting at `at` (no surrogates), or 0 where none
+// starts there.
 std::size_t SequenceAt(std::string_view text, std::size_t at) {
-  const auto lead = static_cast<std::uint8_t>(text[at]);
-  const std::size_t length = lead < 0x80                    ? 1
-                             : lead >= 0xC2 && lead <= 0xDF ? 2
-                             : lead >= 0xE0 && lead <= 0xEF ? 3
-                             : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                            : 0;
-  if (length == 0 || at + length > text.size()) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((static_cast<std::uint8_t>(text[at + i]) & 0xC0) != 0x80) return 0;
-  }
-  const auto second = static_cast<std::uint8_t>(text[at + 1 < text.size() ? at + 1 : at]);
-  if (length == 3 && ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F))) return 0;
-  if (length == 4 && ((lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))) return 0;
-  return length;
+  std::size_t length = 0;
+  const char32_t c = vantrel::fuzz::DecodeAt(text, at, length);
+  return c == vantrel::fuzz::kNoCharacter || vantrel::fuzz::IsSurrogate(c) ? 0 : length;
 }
 
 // UTF-16 units of a well-formed text; nullopt-like SIZE_MAX for one that is not.

@@ -13,33 +13,16 @@ namespace {
 
 using vantrel::lists::VisibleText;
 
-constexpr char32_t kBad = 0xFFFFFFFF;
+constexpr char32_t kBad = vantrel::fuzz::kNoCharacter;
 
 // The code points of the text as a display decodes them: a byte that starts no well-formed UTF-8
 // sequence stands alone (as kBad) and decoding goes on at the next byte.
 std::vector<char32_t> Decode(std::string_view text) {
   std::vector<char32_t> out;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<std::uint8_t>(text[i]);
-    const int length = lead < 0x80                    ? 1
-                       : lead >= 0xC2 && lead <= 0xDF ? 2
-                       : lead >= 0xE0 && lead <= 0xEF ? 3
-                       : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                      : 0;
-    char32_t c = length == 1   ? lead
-                 : length == 2 ? lead & 0x1F
-                 : length == 3 ? lead & 0x0F
-                               : lead & 7;
-    bool ok = length > 0 && i + length <= text.size();
-    for (int k = 1; ok && k < length; ++k) {
-      const auto next = static_cast<std::uint8_t>(text[i + k]);
-      ok = (next & 0xC0) == 0x80;
-      c = (c << 6) | (next & 0x3F);
-    }
-    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    ok = ok && c >= smallest[length] && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
-    out.push_back(ok ? c : kBad);
-    i += ok ? static_cast<std::size_t>(length) : 1;
+  for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+    const char32_t c = vantrel::fuzz::DecodeAt(text, i, length);
+    if (vantrel::fuzz::IsSurrogate(c)) length = 1;
+    out.push_back(vantrel::fuzz::IsSurrogate(c) ? kBad : c);
   }
   return out;
 }

@@ -24,27 +24,10 @@ bool IsLow(char32_t c) {
 // as a pair (a pair is written as the one character it stands for).
 bool IsProgramText(std::string_view text) {
   char32_t previous = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<std::uint8_t>(text[i]);
-    const int length = lead < 0x80                    ? 1
-                       : lead >= 0xC2 && lead <= 0xDF ? 2
-                       : lead >= 0xE0 && lead <= 0xEF ? 3
-                       : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                      : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    char32_t c = length == 1   ? lead
-                 : length == 2 ? lead & 0x1F
-                 : length == 3 ? lead & 0x0F
-                               : lead & 7;
-    for (int k = 1; k < length; ++k) {
-      const auto next = static_cast<std::uint8_t>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      c = (c << 6) | (next & 0x3F);
-    }
-    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < smallest[length] || c > 0x10FFFF || (IsHigh(previous) && IsLow(c))) return false;
+  for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+    const char32_t c = vantrel::fuzz::DecodeAt(text, i, length);
+    if (c == vantrel::fuzz::kNoCharacter || (IsHigh(previous) && IsLow(c))) return false;
     previous = c;
-    i += static_cast<std::size_t>(length);
   }
   return true;
 }
