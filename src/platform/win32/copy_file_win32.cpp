@@ -7,6 +7,7 @@
 #include "platform/win32/copy_ranges_win32.h"
 #include "platform/win32/file_calls.h"
 #include "platform/win32/file_version_win32.h"
+#include "platform/win32/same_name_win32.h"
 #include "platform/win32/temporary_name_win32.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_api.h"
@@ -130,10 +131,7 @@ void RemoveIfLeftOver(const std::string& folder, const std::string& destination,
                       const WIN32_FIND_DATAW& found) {
   if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return;
   if (!IsTemporaryName(found.cFileName)) return;
-  if (::CompareStringOrdinal(found.cFileName, -1, Widen(destination).c_str(), -1, TRUE) ==
-      CSTR_EQUAL) {
-    return;
-  }
+  if (SameName(found.cFileName, Widen(destination))) return;
   calls::DeleteFileW(SystemPath(folder + Narrow(found.cFileName)).c_str());
 }
 

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/same_name_win32.h"
 
 namespace vantrel::platform::win32 {
 namespace {
@@ -30,11 +30,6 @@ std::wstring Assemble(std::wstring_view kept, std::wstring_view tail) {
   name.append(kTag);
   name.append(tail);
   return name;
-}
-
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 bool IsTail(std::wstring_view tail) {
