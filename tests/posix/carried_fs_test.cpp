@@ -24,7 +24,7 @@
 #include "platform/native.h"
 #include "sandbox.h"
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 namespace {
 
 constexpr int kMissingDriver = 3;  // carried_fs.sh's status when a driver is not installed
@@ -306,4 +306,4 @@ INSTANTIATE_TEST_SUITE_P(Drivers, FatTest, ::testing::Values(Kind{"fat32", "512M
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

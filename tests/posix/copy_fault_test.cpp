@@ -13,7 +13,7 @@
 #include "fault_sweep_cases.h"
 #include "sandbox.h"
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 namespace {
 
 // ---- The write-behind: while a large file is copied, each finished 32 MiB chunk is flushed with
@@ -198,4 +198,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return RefusalName(info.param); });
 
 }  // namespace
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

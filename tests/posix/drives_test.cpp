@@ -127,7 +127,7 @@ TEST(DrivesTest, ThisMachineListsTheRootFirstAndOnlyFolders) {
 }
 
 TEST(DrivesTest, WorkingFolderIsTheListsForm) {
-  posix_testing::Sandbox box;
+  vantrel::testing::Sandbox box;
   const std::string folder = box.Folder("work");
   char previous[4096];
   ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);

@@ -20,7 +20,7 @@ extern char** environ;
 extern "C" void __asan_init();
 #endif
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 namespace {
 
 constexpr int kDeadlineMs = 20'000;
@@ -203,4 +203,4 @@ std::string WhyFaultsCannotBeInjected() {
   return {};
 }
 
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 
 // How the system answers besides the failure itself.
 struct FaultSettings {
@@ -65,4 +65,4 @@ class FaultDriver {
 // reason.
 std::string WhyFaultsCannotBeInjected();
 
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

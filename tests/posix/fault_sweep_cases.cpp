@@ -11,7 +11,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 namespace {
 
 constexpr std::size_t kDenseSize = 300 * 1024;
@@ -272,4 +272,4 @@ bool FileHolds(const std::string& path, const std::string& bytes) {
   return same;
 }
 
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

@@ -11,7 +11,7 @@
 #include "fault_run.h"
 #include "sandbox.h"
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 
 enum class Operation { kCopyOver, kCopyNew, kMoveOver, kMoveNew, kDelete, kNewFolder };
 
@@ -93,4 +93,4 @@ std::vector<std::string> DriverArguments(const SweepCase& sweep, const Scene& sc
 // is compared after every run, and page faults are dear in a virtual machine.
 bool FileHolds(const std::string& path, const std::string& bytes);
 
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

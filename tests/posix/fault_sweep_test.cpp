@@ -34,7 +34,7 @@
 #include "fault_sweep_cases.h"
 #include "sandbox.h"
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 namespace {
 
 constexpr long kMostFailurePoints = 400;
@@ -285,4 +285,4 @@ INSTANTIATE_TEST_SUITE_P(Sweeps, FaultSweepTest, ::testing::ValuesIn(AllSweepCas
                          [](const auto& info) { return CaseName(info.param); });
 
 }  // namespace
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

@@ -16,7 +16,7 @@ namespace vantrel::testing {
 constexpr long kRoundMs = 100;
 
 void LeaveMount(const std::string& mount_point, int code) {
-  posix_testing::DetachMount(mount_point);
+  DetachMount(mount_point);
   ::_exit(code);
 }
 

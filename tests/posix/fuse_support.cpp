@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 
 using std::chrono::milliseconds;
 using Clock = std::chrono::steady_clock;
@@ -52,4 +52,4 @@ void DetachMount(const std::string& mount_point) {
   if (child > 0) ::waitpid(child, nullptr, 0);
 }
 
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

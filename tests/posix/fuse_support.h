@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 
 // One line from the descriptor, without its newline, read within the deadline; empty when none
 // came in time or the other end closed.
@@ -19,4 +19,4 @@ bool IsMountListed(const std::string& mount_point, std::string_view type);
 // umount -l; fusermount3 -z for a mount made without root.
 void DetachMount(const std::string& mount_point);
 
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

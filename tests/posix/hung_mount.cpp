@@ -16,7 +16,7 @@
 
 #include "fuse_support.h"
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 namespace {
 
 using std::chrono::milliseconds;
@@ -202,4 +202,4 @@ bool BlockedOnMount(pid_t pid) {
   return ProcessState(pid) == 'D' || KernelWait(pid) == "request_wait_answer";
 }
 
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

@@ -13,7 +13,7 @@
 #include <chrono>
 #include <string>
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 
 class HungMount {
  public:
@@ -94,4 +94,4 @@ std::chrono::milliseconds TimeOf(Call&& call) {
                                                                start);
 }
 
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

@@ -26,7 +26,7 @@
 #include "sandbox.h"
 #include "test_gui_wait.h"
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 namespace {
 
 using lists::FolderSnapshot;
@@ -525,4 +525,4 @@ TEST_F(HungMountTest, TheEndOfTheProgramDoesNotWaitForARemovalOnADriveThatStoppe
 }
 
 }  // namespace
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

@@ -17,7 +17,7 @@
 
 extern char** environ;
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 namespace {
 
 using std::chrono::milliseconds;
@@ -129,4 +129,4 @@ TEST_F(HungMountTest, ProgramStartsInAFolderOfTheHungMount) {
 }
 
 }  // namespace
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

@@ -40,7 +40,7 @@
 #include "platform/native.h"
 #include "sandbox.h"
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 namespace {
 
 using std::chrono::milliseconds;
@@ -673,4 +673,4 @@ TEST(PowerCutModelTest, CatchesAMoveThatDeletesTheSourceBeforeTheNewNameIsOnDisk
 }
 
 }  // namespace
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

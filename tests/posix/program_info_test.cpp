@@ -14,7 +14,7 @@ TEST(ProgramInfoTest, FolderHoldsThisTestProgram) {
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.front(), '/');
   EXPECT_NE(folder.back(), '/');
-  EXPECT_TRUE(posix_testing::Exists(folder + "/posix_tests"));
+  EXPECT_TRUE(vantrel::testing::Exists(folder + "/posix_tests"));
 }
 
 // The numbers come from project() in the top-level CMakeLists.txt, handed to this test by CMake

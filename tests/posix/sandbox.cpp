@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <thread>
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 namespace {
 
 std::string TemporaryBase() {
@@ -134,4 +134,4 @@ bool LimitFileSize(std::uint64_t bytes) {
   return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

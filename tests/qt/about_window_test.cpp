@@ -11,7 +11,7 @@
 
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 class AboutWindowTest : public ProgramTest {
@@ -166,4 +166,4 @@ TEST_F(AboutWindowTest, ExitFromTheFileMenuEndsTheProgram) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

@@ -13,7 +13,7 @@
 #include "app/form2.h"
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 using AccessibilityTest = ProgramTest;
@@ -97,4 +97,4 @@ TEST_F(AccessibilityTest, EveryControlThatTakesTheFocusHasAName) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

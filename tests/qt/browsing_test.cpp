@@ -8,7 +8,7 @@
 
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 class BrowsingTest : public ProgramTest {
@@ -285,4 +285,4 @@ TEST_F(BrowsingTest, AFolderThatVanishesShowsEmpty) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

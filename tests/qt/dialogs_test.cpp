@@ -16,7 +16,7 @@
 #include "platform/qt/qt_dialogs.h"
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 using platform::Answer;
@@ -156,4 +156,4 @@ TEST(QtClipboardTest, ClearEmptiesTheSelectionToo) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

@@ -14,7 +14,7 @@
 #include "platform/qt/drag_data.h"
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 using platform::Event;
@@ -193,4 +193,4 @@ TEST_F(DragProgramTest, DroppingElsewhereDoesNothing) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

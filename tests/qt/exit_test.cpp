@@ -27,7 +27,7 @@
 
 extern char** environ;
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 using std::chrono::milliseconds;
@@ -277,4 +277,4 @@ TEST_F(ScaleFactorTest, QtsScaleFactorVariableStillWorks) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

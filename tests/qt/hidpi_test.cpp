@@ -8,7 +8,7 @@
 #include "app/form2.h"
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 class HiDpi : public MainWindowTest {
@@ -38,4 +38,4 @@ TEST_F(HiDpi, IconsHaveTheirOwnPixelsAtTwiceTheSize) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

@@ -10,10 +10,8 @@
 #include "platform/off_thread_calls.h"
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
-
-using posix_testing::HungMount;
 
 class HungDriveTest : public ProgramTest {
  protected:
@@ -64,4 +62,4 @@ TEST_F(HungDriveTest, PickingAHungDriveGivesUpInTimeAndThenAtOnce) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

@@ -23,7 +23,7 @@
 #include "platform/qt/qt_dialogs.h"
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 // A key pressed and released in the window that has the focus.
@@ -281,4 +281,4 @@ TEST_F(KeyboardTest, TheFocusedControlIsVisiblyMarked) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

@@ -18,7 +18,7 @@
 #include "platform/qt/qt_text.h"
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 std::string Text(const QRect& rect) {
@@ -128,4 +128,4 @@ TEST_F(LayoutTest, EveryCaptionStandsOnItsDesignedLinesAndFits) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

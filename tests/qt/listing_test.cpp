@@ -11,7 +11,7 @@
 #include "platform/qt/folder_snapshots.h"
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 using platform::qt::FolderSnapshots;
@@ -136,4 +136,4 @@ TEST_F(LargeFolderTest, ClosingWhileReadingStopsTheWorkersAndTheNextWindowListsA
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

@@ -25,7 +25,7 @@
 #include "platform/qt/qt_text.h"
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 using platform::Event;
@@ -377,4 +377,4 @@ TEST_F(ListIconsTest, AreLookedUpOnceAfterTheFirstPaintAndThenShown) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

@@ -8,7 +8,7 @@
 #include "platform/qt/qt_picture.h"
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 platform::PicturePtr Load(const std::string& path) {
@@ -62,4 +62,4 @@ TEST(LoadPictureTest, OpensAPathThatIsNotUtf8) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

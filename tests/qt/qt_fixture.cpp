@@ -12,7 +12,7 @@
 #include "app/form2.h"
 #include "platform/qt/drag_data.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 
 bool RecordingSink::Handles(std::string_view control, platform::Event event) const {
   return !handled || handled->contains({std::string(control), event});
@@ -156,4 +156,4 @@ std::vector<std::string> TabRound(int presses) {
   return names;
 }
 
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

@@ -21,7 +21,7 @@
 #include "platform/qt/qt_window_system.h"
 #include "temp_folder.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 
 // Records every event; handles all of them unless told which.
 class RecordingSink : public platform::EventSink {
@@ -138,4 +138,4 @@ void MoveWithButtons(QWidget* target, QPoint at, Qt::MouseButtons buttons);
 // Names of the widgets that have the focus while Tab is pressed, starting at the focused one.
 std::vector<std::string> TabRound(int presses);
 
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

@@ -21,7 +21,7 @@
 #include "platform/qt/qt_dialogs.h"
 #include "qt_fixture.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 namespace fs = std::filesystem;
@@ -339,4 +339,4 @@ TEST_F(WaitingWithRealBoxesTest,
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

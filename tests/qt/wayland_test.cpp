@@ -23,7 +23,7 @@
 #include "qt_fixture.h"
 #include "x_seat.h"
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 namespace {
 
 QListView* List(const char* name) {
@@ -317,4 +317,4 @@ TEST_F(WaylandTest, FileDraggedByTheSeatsPointerOntoDir2ShowsItsIconAndCopies) {
 }
 
 }  // namespace
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

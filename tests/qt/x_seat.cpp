@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 
 struct XSeat::Connection {
   Display* display = nullptr;
@@ -72,4 +72,4 @@ ScreenImage XSeat::Grab(int x, int y, int width, int height) {
   return image;
 }
 
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing

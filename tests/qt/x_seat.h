@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace vantrel::qt_testing {
+namespace vantrel::testing {
 
 struct ScreenImage {
   int width = 0;
@@ -42,4 +42,4 @@ class XSeat {
   std::unique_ptr<Connection> connection_;
 };
 
-}  // namespace vantrel::qt_testing
+}  // namespace vantrel::testing
