@@ -62,8 +62,9 @@ TEST_P(WriteBehindFaultTest, AFailedFlushFailsTheCopyAndKeepsTheOldFile) {
     const Scene scene(sweep, *contents);
     const DriverRun run = RunWithFailedFlush(sweep, scene, flush);
     EXPECT_NE(run.result.at("copy"), 0) << run.output;
-    EXPECT_TRUE(FileHolds(scene.destination, contents->old_bytes)) << "the old file changed";
-    EXPECT_EQ(NamesIn(scene.destination_folder), (std::vector<std::string>{kBystander, kFile}));
+    EXPECT_TRUE(FileHolds(scene.places.destination, OldBytes())) << "the old file changed";
+    EXPECT_EQ(NamesIn(scene.places.destination_folder),
+              (std::vector<std::string>{kBystander, kFile}));
   }
 }
 
@@ -75,8 +76,8 @@ TEST_P(WriteBehindFaultTest, AFailedFlushKeepsTheSourceOfAMove) {
     const DriverRun run = RunWithFailedFlush(sweep, scene, flush);
     EXPECT_NE(run.result.at("copy"), 0) << run.output;
     EXPECT_FALSE(run.result.contains("delete")) << run.output;
-    EXPECT_TRUE(FileHolds(scene.source, contents->source_bytes)) << "the source changed";
-    EXPECT_EQ(NamesIn(scene.destination_folder), std::vector<std::string>{kBystander});
+    EXPECT_TRUE(FileHolds(scene.places.source, contents->source_bytes)) << "the source changed";
+    EXPECT_EQ(NamesIn(scene.places.destination_folder), std::vector<std::string>{kBystander});
   }
 }
 
@@ -174,8 +175,9 @@ TEST_P(RefusedCallTest, CopiesWithoutWhatTheFileSystemCannotTakeAndFailsOnOtherE
   EXPECT_EQ(run.injected[0].error, refusal.error);
   EXPECT_EQ(run.result.at("copy") == 0, refusal.copies) << run.output;
   EXPECT_TRUE(
-      FileHolds(scene.destination, refusal.copies ? contents.source_bytes : contents.old_bytes));
-  EXPECT_EQ(NamesIn(scene.destination_folder), (std::vector<std::string>{kBystander, kFile}));
+      FileHolds(scene.places.destination, refusal.copies ? contents.source_bytes : OldBytes()));
+  EXPECT_EQ(NamesIn(scene.places.destination_folder),
+            (std::vector<std::string>{kBystander, kFile}));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -14,8 +14,6 @@
 namespace vantrel::testing {
 namespace {
 
-constexpr std::size_t kDenseSize = 300 * 1024;
-constexpr std::size_t kOldSize = 70 * 1024;
 constexpr std::size_t kSparseSize = 1024 * 1024;
 constexpr std::size_t kBlock = 4096;
 constexpr std::size_t kSparseBlocks[] = {0, 100 * kBlock, kSparseSize - kBlock};
@@ -24,17 +22,6 @@ constexpr std::size_t kSparseBlocks[] = {0, 100 * kBlock, kSparseSize - kBlock};
 constexpr std::size_t kLargeSize = (std::size_t{64} << 20) + kBlock;
 
 constexpr const char* kErrors[] = {"EIO", "ENOSPC", "EDQUOT"};
-
-// Bytes that repeat nowhere within a file, so a block in the wrong place shows.
-std::string Pattern(std::size_t size, std::uint32_t seed) {
-  std::string bytes(size, '\0');
-  std::uint32_t state = seed;
-  for (char& byte : bytes) {
-    state = state * 1664525u + 1013904223u;
-    byte = static_cast<char>(state >> 24);
-  }
-  return bytes;
-}
 
 void WriteAll(int fd, const std::string& bytes, std::size_t from, std::size_t size) {
   for (std::size_t done = 0; done < size;) {
@@ -62,18 +49,6 @@ void WriteFile(const std::string& path, const std::string& bytes, mode_t mode,
 
 }  // namespace
 
-bool IsMove(Operation operation) {
-  return operation == Operation::kMoveOver || operation == Operation::kMoveNew;
-}
-
-bool IsCopyOrMove(Operation operation) {
-  return IsMove(operation) || operation == Operation::kCopyOver || operation == Operation::kCopyNew;
-}
-
-bool HasOldDestination(Operation operation) {
-  return operation == Operation::kCopyOver || operation == Operation::kMoveOver;
-}
-
 std::vector<SweepCase> AllSweepCases() {
   std::vector<SweepCase> cases;
   for (const Operation operation :
@@ -97,11 +72,9 @@ std::vector<SweepCase> AllSweepCases() {
 }
 
 std::string CaseName(const SweepCase& sweep) {
-  static const char* const kOperations[] = {"CopyOver", "CopyNew", "MoveOver",
-                                            "MoveNew",  "Delete",  "NewFolder"};
   static const char* const kContents[] = {"Dense", "Sparse", "Empty", "Large"};
   static const char* const kWays[] = {"KernelCopy", "BufferCopy", "NamedTemporary"};
-  std::string name = kOperations[static_cast<int>(sweep.operation)];
+  std::string name = OperationName(sweep.operation);
   if (IsCopyOrMove(sweep.operation)) {
     name += std::string("_") + kContents[static_cast<int>(sweep.content)] + "_" +
             kWays[static_cast<int>(sweep.way)];
@@ -111,16 +84,6 @@ std::string CaseName(const SweepCase& sweep) {
 
 void PrintTo(const SweepCase& sweep, std::ostream* out) {
   *out << CaseName(sweep);
-}
-
-std::string OperationText(Operation operation) {
-  static const char* const kTexts[] = {"copy over an existing file",
-                                       "copy to a new name",
-                                       "move over an existing file",
-                                       "move to a new name",
-                                       "delete",
-                                       "new folder"};
-  return kTexts[static_cast<int>(operation)];
 }
 
 std::string ContentText(const SweepCase& sweep) {
@@ -191,7 +154,7 @@ std::string FolderBaseFor(Content content) {
 }
 
 Contents MakeContents(Content content, const Sandbox& work) {
-  Contents contents{content, {}, Pattern(kOldSize, 7), {}};
+  Contents contents{content, {}, {}};
   switch (content) {
     case Content::kDense:
       contents.source_bytes = Pattern(kDenseSize, 1);
@@ -216,6 +179,9 @@ Contents MakeContents(Content content, const Sandbox& work) {
 }
 
 Scene::Scene(const SweepCase& sweep, const Contents& contents_to_use) : contents(contents_to_use) {
+  box.Folder("source");
+  box.Folder("destination");
+  const std::string& source = places.source;
   if (contents.content == Content::kLarge) {
     if (::link(contents.master.c_str(), source.c_str()) != 0) throw std::runtime_error("link");
   } else {
@@ -225,11 +191,9 @@ Scene::Scene(const SweepCase& sweep, const Contents& contents_to_use) : contents
             : std::vector<std::size_t>{};
     WriteFile(source, contents.source_bytes, kSourceMode, blocks);
   }
-  box.Write("source/" + std::string(kBystander), bystander_bytes);
-  box.Write("destination/" + std::string(kBystander), bystander_bytes);
-  if (HasOldDestination(sweep.operation)) {
-    WriteFile(destination, contents.old_bytes, 0644, {});
-  }
+  box.Write("source/" + std::string(kBystander), kBystanderBytes);
+  box.Write("destination/" + std::string(kBystander), kBystanderBytes);
+  if (HasOldDestination(sweep.operation)) WriteFile(places.destination, OldBytes(), 0644, {});
 }
 
 FaultSettings SettingsOf(const SweepCase& sweep) {
@@ -241,17 +205,18 @@ FaultSettings SettingsOf(const SweepCase& sweep) {
 }
 
 std::vector<std::string> DriverArguments(const SweepCase& sweep, const Scene& scene) {
+  const Places& places = scene.places;
   switch (sweep.operation) {
     case Operation::kCopyOver:
     case Operation::kCopyNew:
-      return {"copy", scene.source, scene.destination};
+      return {"copy", places.source, places.destination};
     case Operation::kMoveOver:
     case Operation::kMoveNew:
-      return {"move", scene.source, scene.destination};
+      return {"move", places.source, places.destination};
     case Operation::kDelete:
-      return {"delete", scene.source};
+      return {"delete", places.source};
     case Operation::kNewFolder:
-      return {"mkdir", scene.new_folder};
+      return {"mkdir", places.new_folder};
   }
   return {};
 }

@@ -10,10 +10,9 @@
 
 #include "fault_run.h"
 #include "sandbox.h"
+#include "sweep_checks.h"
 
 namespace vantrel::testing {
-
-enum class Operation { kCopyOver, kCopyNew, kMoveOver, kMoveNew, kDelete, kNewFolder };
 
 enum class Content {
   kDense,   // a few hundred KiB of data
@@ -34,14 +33,9 @@ struct SweepCase {
   const char* error;  // "EIO", "ENOSPC" or "EDQUOT"
 };
 
-bool IsMove(Operation operation);
-bool IsCopyOrMove(Operation operation);
-bool HasOldDestination(Operation operation);
-
 std::vector<SweepCase> AllSweepCases();
 std::string CaseName(const SweepCase& sweep);  // "CopyOver_Sparse_BufferCopy_ENOSPC"
 void PrintTo(const SweepCase& sweep, std::ostream* out);
-std::string OperationText(Operation operation);
 std::string ContentText(const SweepCase& sweep);
 std::string WayText(const SweepCase& sweep);
 
@@ -50,9 +44,6 @@ std::string WayText(const SweepCase& sweep);
 long MinimumCalls(const SweepCase& sweep);
 std::vector<std::string> ExpectedCalls(const SweepCase& sweep);
 
-inline constexpr char kFile[] = "file";
-inline constexpr char kBystander[] = "bystander";
-inline constexpr char kNewFolder[] = "new folder";
 inline constexpr mode_t kSourceMode = 0640;
 
 // Where a sweep's folders go: TMPDIR (or /tmp), the disk the user's files are on; a large file's
@@ -61,29 +52,22 @@ inline constexpr mode_t kSourceMode = 0640;
 // are the same there. Run under carried_fs.sh, the mounted driver's folder, for every content.
 std::string FolderBaseFor(Content content);
 
-// The bytes of the source and of the destination's old file, made once per sweep. A large
+// The bytes of the source, made once per sweep. A large
 // source is written once into `master` (in `work`, which must lie in FolderBaseFor) and linked
 // into each run's folder.
 struct Contents {
   Content content;
   std::string source_bytes;
-  std::string old_bytes;
   std::string master;
 };
 Contents MakeContents(Content content, const Sandbox& work);
 
-// One run's folders, fresh: source/{file, bystander} and destination/{bystander}, plus
-// destination/file holding the old bytes when the operation replaces a file.
+// One run's folders, fresh, as sweep_checks.h names them.
 struct Scene {
   Scene(const SweepCase& sweep, const Contents& contents);
   const Contents& contents;
   Sandbox box{FolderBaseFor(contents.content)};
-  std::string source_folder = box.Folder("source");
-  std::string destination_folder = box.Folder("destination");
-  std::string source = source_folder + "/" + kFile;
-  std::string destination = destination_folder + "/" + kFile;
-  std::string new_folder = destination_folder + "/" + kNewFolder;
-  std::string bystander_bytes = "a file nobody asked about";
+  Places places{box.path(), '/'};
 };
 
 FaultSettings SettingsOf(const SweepCase& sweep);

@@ -10,9 +10,6 @@ namespace {
 
 using faults::Failure;
 
-constexpr std::size_t kDenseSize = 300 * 1024;
-constexpr std::size_t kOldSize = 70 * 1024;
-
 void MakeFolder(const std::string& path) {
   if (!::CreateDirectoryW(W(path).c_str(), nullptr)) {
     throw std::runtime_error("cannot make " + path);
@@ -48,18 +45,6 @@ void RemoveTree(const std::string& folder) {
 
 }  // namespace
 
-bool IsMove(Operation operation) {
-  return operation == Operation::kMoveOver || operation == Operation::kMoveNew;
-}
-
-bool IsCopyOrMove(Operation operation) {
-  return IsMove(operation) || operation == Operation::kCopyOver || operation == Operation::kCopyNew;
-}
-
-bool HasOldDestination(Operation operation) {
-  return operation == Operation::kCopyOver || operation == Operation::kMoveOver;
-}
-
 std::vector<SweepCase> AllSweepCases() {
   constexpr Failure kAll[] = {Failure::kDeviceError, Failure::kDiskFull, Failure::kInUse};
   std::vector<SweepCase> cases;
@@ -85,10 +70,8 @@ std::vector<SweepCase> AllSweepCases() {
 }
 
 std::string CaseName(const SweepCase& sweep) {
-  static const char* const kOperations[] = {"CopyOver", "CopyNew", "MoveOver",
-                                            "MoveNew",  "Delete",  "NewFolder"};
   static const char* const kFailures[] = {"DeviceError", "DiskFull", "InUse"};
-  std::string name = kOperations[static_cast<int>(sweep.operation)];
+  std::string name = OperationName(sweep.operation);
   static const char* const kContents[] = {"_Dense", "_Empty", "_ReadOnly"};
   if (IsCopyOrMove(sweep.operation)) name += kContents[static_cast<int>(sweep.content)];
   return name + "_" + kFailures[static_cast<int>(sweep.failure)];
@@ -96,16 +79,6 @@ std::string CaseName(const SweepCase& sweep) {
 
 void PrintTo(const SweepCase& sweep, std::ostream* out) {
   *out << CaseName(sweep);
-}
-
-std::string OperationText(Operation operation) {
-  static const char* const kTexts[] = {"copy over an existing file",
-                                       "copy to a new name",
-                                       "move over an existing file",
-                                       "move to a new name",
-                                       "delete",
-                                       "new folder"};
-  return kTexts[static_cast<int>(operation)];
 }
 
 std::string ContentText(const SweepCase& sweep) {
@@ -159,21 +132,8 @@ std::vector<std::string> ExpectedCalls(const SweepCase& sweep) {
   return calls;
 }
 
-std::string Pattern(std::size_t size, std::uint32_t seed) {
-  std::string bytes(size, '\0');
-  for (char& byte : bytes) {
-    seed = seed * 1664525u + 1013904223u;
-    byte = static_cast<char>(seed >> 24);
-  }
-  return bytes;
-}
-
 std::string SourceBytes(Content content) {
   return content == Content::kEmpty ? std::string() : Pattern(kDenseSize, 1);
-}
-
-std::string OldBytes() {
-  return Pattern(kOldSize, 7);
 }
 
 WorkFolder::WorkFolder() {
@@ -193,20 +153,17 @@ WorkFolder::~WorkFolder() {
 }
 
 Scene::Scene(const WorkFolder& work, long at, const SweepCase& sweep, const std::string& new_bytes)
-    : root(Join(work.path(), "run" + std::to_string(at))),
-      source_folder(Join(root, "source")),
-      destination_folder(Join(root, "destination")),
-      source(Join(source_folder, kFile)),
-      destination(Join(destination_folder, kFile)),
-      new_folder(Join(destination_folder, kNewFolder)) {
-  for (const std::string& folder : {root, source_folder, destination_folder}) MakeFolder(folder);
-  WriteBytes(source, new_bytes);
-  if (sweep.content == Content::kReadOnly) {
-    ::SetFileAttributesW(W(source).c_str(), FILE_ATTRIBUTE_READONLY);
+    : root(Join(work.path(), "run" + std::to_string(at))), places(root, '\\') {
+  for (const std::string& folder : {root, places.source_folder, places.destination_folder}) {
+    MakeFolder(folder);
   }
-  WriteBytes(Join(source_folder, kBystander), kBystanderBytes);
-  WriteBytes(Join(destination_folder, kBystander), kBystanderBytes);
-  if (HasOldDestination(sweep.operation)) WriteBytes(destination, OldBytes());
+  WriteBytes(places.source, new_bytes);
+  if (sweep.content == Content::kReadOnly) {
+    ::SetFileAttributesW(W(places.source).c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+  WriteBytes(Join(places.source_folder, kBystander), kBystanderBytes);
+  WriteBytes(Join(places.destination_folder, kBystander), kBystanderBytes);
+  if (HasOldDestination(sweep.operation)) WriteBytes(places.destination, OldBytes());
 }
 
 Scene::~Scene() {

@@ -2,17 +2,15 @@
 // failing; and the folders each run starts from.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "file_call_faults.h"
+#include "sweep_checks.h"
 
 namespace vantrel::testing {
 
-enum class Operation { kCopyOver, kCopyNew, kMoveOver, kMoveNew, kDelete, kNewFolder };
 // 300 KiB of data; nothing; 300 KiB in a read-only file.
 enum class Content { kDense, kEmpty, kReadOnly };
 
@@ -22,14 +20,9 @@ struct SweepCase {
   faults::Failure failure;
 };
 
-bool IsMove(Operation operation);
-bool IsCopyOrMove(Operation operation);
-bool HasOldDestination(Operation operation);
-
 std::vector<SweepCase> AllSweepCases();
 std::string CaseName(const SweepCase& sweep);  // "MoveOver_Dense_DiskFull"
 void PrintTo(const SweepCase& sweep, std::ostream* out);
-std::string OperationText(Operation operation);  // as the Linux sweep's summaries name them
 std::string ContentText(const SweepCase& sweep);
 std::string WayText(const SweepCase& sweep);
 
@@ -38,15 +31,7 @@ std::string WayText(const SweepCase& sweep);
 long MinimumCalls(const SweepCase& sweep);
 std::vector<std::string> ExpectedCalls(const SweepCase& sweep);
 
-inline constexpr char kFile[] = "file";
-inline constexpr char kBystander[] = "bystander";
-inline constexpr char kNewFolder[] = "new folder";
-inline constexpr char kBystanderBytes[] = "a file nobody asked about";
-
-// Bytes that repeat nowhere within a file, so a block in the wrong place shows.
-std::string Pattern(std::size_t size, std::uint32_t seed);
 std::string SourceBytes(Content content);
-std::string OldBytes();
 
 // A sweep's own folder in the temporary folder. It is made and removed with the system's plain
 // calls, which give up on what they cannot remove: a file the service left open must fail the
@@ -63,14 +48,14 @@ class WorkFolder {
   std::string path_;
 };
 
-// One run's folders, fresh: source\{file, bystander} and destination\{bystander}, plus
-// destination\file holding the old bytes when the operation replaces a file. Removed afterwards.
+// One run's folders, fresh, as sweep_checks.h names them; removed afterwards.
 struct Scene {
   Scene(const WorkFolder& work, long at, const SweepCase& sweep, const std::string& new_bytes);
   ~Scene();
   Scene(const Scene&) = delete;
   Scene& operator=(const Scene&) = delete;
-  std::string root, source_folder, destination_folder, source, destination, new_folder;
+  std::string root;
+  Places places;
 };
 
 }  // namespace vantrel::testing

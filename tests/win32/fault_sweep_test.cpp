@@ -1,19 +1,10 @@
 // The failing-call sweep of the Windows file system: each operation runs again and again through
-// the service built with its failing-call seam (file_call_faults.h), the first time with its
-// first Windows file call failing, then its second, and so on until a run completes without
-// reaching the failing call. After every run:
-//   - the destination is byte for byte its old file or the new one (or absent, if it was);
-//   - no other entry has appeared in either folder (no temporary file left behind);
-//   - success was reported only for the complete new file, with the source's write time and
-//     attributes (the temporary file was hidden);
-//   - a move removed its source only once a complete copy was in place;
-//   - a delete removed the named file or nothing, and said which;
-//   - a new folder exists exactly when success was reported;
-//   - a failed call that can mean lost data never ended in reported success;
-//   - the service closed every handle it opened.
-// Each failure point must really have failed (the seam notes it), and a sweep must have tried at
-// least a plausible number of calls, so it cannot pass by failing nothing. The runs share one
-// process, as the program's copies do.
+// the service built with its failing-call seam (file_call_faults.h), with its first Windows file
+// call failing, then its second, and so on (sweep_tally.h), and every run is checked for what it
+// lost, damaged, left behind or misreported (sweep_checks.h). Besides, a copy reported complete
+// must carry the source's write time and attributes (the temporary file was hidden), and the
+// service must close every handle it opened. The runs share one process, as the program's copies
+// do.
 //
 // With VANTREL_FAULT_SWEEP_SUMMARY_WIN32 naming a folder (a Windows path, or a Unix one under
 // Wine), each sweep writes there one JSON file of what it tried and found, in the form of the
@@ -24,20 +15,18 @@
 #include <cctype>
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <set>
 #include <sstream>
 
 #include "fault_sweep_cases.h"
 #include "file_call_faults.h"
 #include "platform/native.h"
+#include "sweep_checks.h"
+#include "sweep_tally.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {
 namespace {
-
-constexpr long kMostFailurePoints = 400;
 
 // ---- One run ---------------------------------------------------------------------------------
 
@@ -49,25 +38,27 @@ struct Outcome {
 // The operation as the program makes it: a move is a copy and, when the copy succeeded, the
 // guarded delete of the source version it read.
 Outcome Perform(platform::FileSystem& files, const SweepCase& sweep, const Scene& scene, long at) {
+  const Places& places = scene.places;
   Outcome run;
   faults::Arm(at, sweep.failure);
   switch (sweep.operation) {
     case Operation::kCopyOver:
     case Operation::kCopyNew:
-      run.result["copy"] = files.CopyFile(scene.source, scene.destination);
+      run.result["copy"] = files.CopyFile(places.source, places.destination);
       break;
     case Operation::kMoveOver:
     case Operation::kMoveNew: {
       platform::FileVersion version;
-      run.result["copy"] = files.CopyFile(scene.source, scene.destination, &version);
-      if (!run.result["copy"]) run.result["delete"] = files.DeleteCopiedFile(scene.source, version);
+      run.result["copy"] = files.CopyFile(places.source, places.destination, &version);
+      if (!run.result["copy"])
+        run.result["delete"] = files.DeleteCopiedFile(places.source, version);
       break;
     }
     case Operation::kDelete:
-      run.result["delete"] = files.DeleteFile(scene.source);
+      run.result["delete"] = files.DeleteFile(places.source);
       break;
     case Operation::kNewFolder:
-      run.result["mkdir"] = files.MakeFolder(scene.new_folder);
+      run.result["mkdir"] = files.MakeFolder(places.new_folder);
       break;
   }
   run.record = faults::Disarm();
@@ -86,68 +77,6 @@ std::string Describe(const Outcome& run) {
 
 // ---- The checks ------------------------------------------------------------------------------
 
-// What one run broke, by kind.
-struct Findings {
-  std::map<std::string, std::vector<std::string>> by_kind;
-  void Add(const std::string& kind, const std::string& what) { by_kind[kind].push_back(what); }
-};
-
-const char* const kLost = "files_lost";
-const char* const kDamaged = "files_damaged";
-const char* const kStrays = "strays";
-const char* const kMisreported = "misreported";
-const char* const kSwallowed = "swallowed";
-const char* const kLeaked = "handles_leaked";
-
-enum class FileState { kMissing, kOld, kNew, kOther };
-
-FileState StateOf(const std::string& path, const std::string* old_bytes,
-                  const std::string& new_bytes) {
-  const DWORD attributes = Attributes(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return FileState::kMissing;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileState::kOther;
-  const std::string bytes = ReadAll(path);
-  if (bytes == new_bytes) return FileState::kNew;
-  if (old_bytes != nullptr && bytes == *old_bytes) return FileState::kOld;
-  return FileState::kOther;
-}
-
-const char* Describe(FileState state) {
-  static const char* const kTexts[] = {"missing", "the old file", "the new file",
-                                       "neither the old nor the new file"};
-  return kTexts[static_cast<int>(state)];
-}
-
-bool Succeeded(const Outcome& run, const std::string& call) {
-  const auto found = run.result.find(call);
-  return found != run.result.end() && !found->second;
-}
-
-bool AllSucceeded(const Outcome& run) {
-  bool all = !run.result.empty();
-  for (const auto& [call, error] : run.result) all = all && !error;
-  return all;
-}
-
-// Names beyond `allowed` are strays; a bystander missing or changed is damage.
-void CheckFolder(const std::string& folder, const std::set<std::string>& allowed,
-                 Findings& findings) {
-  for (const std::string& name : RawNames(folder)) {
-    if (!allowed.contains(name)) findings.Add(kStrays, "left behind: " + Join(folder, name));
-  }
-  if (ReadAll(Join(folder, kBystander)) != kBystanderBytes) {
-    findings.Add(kDamaged, "the bystander in " + folder + " changed or went");
-  }
-}
-
-// What a run must leave, taken before it: the bytes of the old and the new file, and what a
-// complete copy carries over from its source.
-struct Before {
-  std::string new_bytes;
-  std::string old_bytes;
-  WIN32_FILE_ATTRIBUTE_DATA source{};
-};
-
 // The attributes a copy carries over.
 constexpr DWORD kCarried = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
@@ -155,72 +84,6 @@ WIN32_FILE_ATTRIBUTE_DATA AttributeData(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   ::GetFileAttributesExW(W(path).c_str(), GetFileExInfoStandard, &data);
   return data;
-}
-
-void CheckCopyOrMove(const SweepCase& sweep, const Scene& scene, const Outcome& run,
-                     const Before& before, Findings& findings) {
-  const std::string& new_bytes = before.new_bytes;
-  const bool over = HasOldDestination(sweep.operation);
-  const FileState destination =
-      StateOf(scene.destination, over ? &before.old_bytes : nullptr, new_bytes);
-  if (destination == FileState::kOther) findings.Add(kDamaged, "the destination is damaged");
-  if (over && destination == FileState::kMissing) {
-    findings.Add(kLost, "the destination's old file is gone");
-  }
-  CheckFolder(scene.destination_folder, {kBystander, kFile}, findings);
-  CheckFolder(scene.source_folder, {kBystander, kFile}, findings);
-
-  const bool copied = Succeeded(run, "copy");
-  if (copied && destination != FileState::kNew) {
-    findings.Add(kMisreported,
-                 std::string("copy reported success; the destination is ") + Describe(destination));
-  }
-  if (copied && destination == FileState::kNew) {
-    const WIN32_FILE_ATTRIBUTE_DATA copy = AttributeData(scene.destination);
-    if (::CompareFileTime(&copy.ftLastWriteTime, &before.source.ftLastWriteTime) != 0) {
-      findings.Add(kMisreported, "copy reported success; the copy lacks the source's write time");
-    }
-    if ((copy.dwFileAttributes & kCarried) != (before.source.dwFileAttributes & kCarried)) {
-      findings.Add(kMisreported,
-                   "copy reported success; the copy's attributes are not the source's");
-    }
-  }
-
-  const FileState source = StateOf(scene.source, nullptr, new_bytes);
-  const bool deleted = IsMove(sweep.operation) && copied && Succeeded(run, "delete");
-  if (source == FileState::kOther) findings.Add(kDamaged, "the source is damaged");
-  if (source == FileState::kMissing && destination != FileState::kNew) {
-    findings.Add(kLost, "the source is gone without a complete copy");
-  }
-  if (source == FileState::kMissing && !deleted) {
-    findings.Add(kMisreported, "the source is gone but no delete reported success");
-  }
-  if (source != FileState::kMissing && deleted) {
-    findings.Add(kMisreported, "delete reported success but the source is still there");
-  }
-}
-
-void CheckDelete(const Scene& scene, const Outcome& run, const std::string& bytes,
-                 Findings& findings) {
-  CheckFolder(scene.source_folder, {kBystander, kFile}, findings);
-  const FileState file = StateOf(scene.source, nullptr, bytes);
-  if (file == FileState::kOther) findings.Add(kDamaged, "the file to delete is damaged");
-  const bool reported = Succeeded(run, "delete");
-  if (reported && file != FileState::kMissing) {
-    findings.Add(kMisreported, "delete reported success but the file is still there");
-  }
-  if (!reported && file == FileState::kMissing) {
-    findings.Add(kMisreported, "delete reported failure but the file is gone");
-  }
-}
-
-void CheckNewFolder(const Scene& scene, const Outcome& run, Findings& findings) {
-  CheckFolder(scene.destination_folder, {kBystander, kNewFolder}, findings);
-  if (IsFolder(scene.new_folder) != Succeeded(run, "mkdir")) {
-    findings.Add(kMisreported, IsFolder(scene.new_folder)
-                                   ? "a new folder exists but failure was reported"
-                                   : "success was reported but there is no new folder");
-  }
 }
 
 // Failures the service may answer by going on, because nothing is lost: a handle is gone
@@ -254,42 +117,64 @@ bool HeldOpen(const std::string& path) {
   return false;
 }
 
-void CheckHandles(const Scene& scene, const Outcome& run, Findings& findings) {
-  for (const std::string& call : run.record.left_open) {
-    findings.Add(kLeaked, "a handle opened by " + call + " was never closed");
+// What a run left, seen with the system's own calls; one run's record of the seam.
+class Win32SweepFiles : public SweepFiles {
+ public:
+  // What a complete copy carries over from its source, taken before each run.
+  WIN32_FILE_ATTRIBUTE_DATA source_before{};
+  const faults::Record* record = nullptr;
+
+  EntryKind KindOf(const std::string& path) const override {
+    const DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::kMissing;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? EntryKind::kFolder : EntryKind::kFile;
   }
-  for (const std::string& folder : {scene.source_folder, scene.destination_folder}) {
-    for (const std::string& name : RawNames(folder)) {
-      if (HeldOpen(Join(folder, name))) {
-        findings.Add(kLeaked, Join(folder, name) + " is still held open");
+  bool Holds(const std::string& path, const std::string& bytes) const override {
+    return Exists(path) && ReadAll(path) == bytes;
+  }
+  std::vector<std::string> NamesIn(const std::string& folder) const override {
+    return RawNames(folder);
+  }
+  std::string Join(const std::string& folder, const std::string& name) const override {
+    return vantrel::testing::Join(folder, name);
+  }
+  // The source's write time and attributes (the temporary file was hidden).
+  void CheckCarriedOver(const Places& places, Findings& findings) const override {
+    const WIN32_FILE_ATTRIBUTE_DATA copy = AttributeData(places.destination);
+    if (::CompareFileTime(&copy.ftLastWriteTime, &source_before.ftLastWriteTime) != 0) {
+      findings.Add(kMisreported, "copy reported success; the copy lacks the source's write time");
+    }
+    if ((copy.dwFileAttributes & kCarried) != (source_before.dwFileAttributes & kCarried)) {
+      findings.Add(kMisreported,
+                   "copy reported success; the copy's attributes are not the source's");
+    }
+  }
+  // The service closed every handle it opened.
+  void CheckLeftOpen(const Places& places, Findings& findings) const override {
+    for (const std::string& call : record->left_open) {
+      findings.Add(kLeaked, "a handle opened by " + call + " was never closed");
+    }
+    for (const std::string& folder : {places.source_folder, places.destination_folder}) {
+      for (const std::string& name : RawNames(folder)) {
+        if (HeldOpen(Join(folder, name))) {
+          findings.Add(kLeaked, Join(folder, name) + " is still held open");
+        }
       }
     }
   }
-}
+};
 
-Findings Check(const SweepCase& sweep, const Scene& scene, const Outcome& run,
-               const Before& before) {
-  Findings findings;
-  if (IsCopyOrMove(sweep.operation)) CheckCopyOrMove(sweep, scene, run, before, findings);
-  if (sweep.operation == Operation::kDelete) CheckDelete(scene, run, before.new_bytes, findings);
-  if (sweep.operation == Operation::kNewFolder) CheckNewFolder(scene, run, findings);
-  if (AllSucceeded(run) && !run.record.injected.empty() && !MayBeAbsorbed(run)) {
-    findings.Add(kSwallowed, "success reported after " + run.record.injected[0].call + " failed");
+Answers AnswersOf(const Outcome& run) {
+  Answers answers;
+  for (const auto& [call, error] : run.result) answers.succeeded[call] = !error;
+  if (!run.record.injected.empty()) {
+    answers.failed_call = run.record.injected[0].call;
+    answers.may_be_absorbed = MayBeAbsorbed(run);
   }
-  CheckHandles(scene, run, findings);
-  return findings;
+  return answers;
 }
 
 // ---- The summary -----------------------------------------------------------------------------
-
-// What one sweep tried and found.
-struct Tally {
-  long failure_points = 0;
-  long reported_failure = 0;
-  long absorbed = 0;
-  std::set<std::string> calls_failed;
-  std::map<std::string, long> runs_with;  // finding kind → runs with at least one
-};
 
 // The summary folder as this program can open it: under Wine a Unix path is turned into the
 // drive path that leads to it.
@@ -311,29 +196,13 @@ std::filesystem::path SummaryFolder() {
   return std::filesystem::path(folder);
 }
 
-void WriteSummary(const SweepCase& sweep, const Tally& tally) {
+void WriteSummaryOf(const SweepCase& sweep, const Tally& tally) {
   const std::filesystem::path folder = SummaryFolder();
   if (folder.empty()) return;
-  std::ostringstream json;
-  json << "{\"case\": \"" << CaseName(sweep) << "\", \"operation\": \""
-       << OperationText(sweep.operation) << "\", \"file\": \"" << ContentText(sweep)
-       << "\", \"way\": \"" << WayText(sweep) << "\", \"error\": \""
-       << faults::FailureText(sweep.failure) << "\", "
-       << "\"failure_points\": " << tally.failure_points
-       << ", \"reported_failure\": " << tally.reported_failure
-       << ", \"absorbed\": " << tally.absorbed << ", \"calls_failed\": [";
-  const char* separator = "";
-  for (const std::string& call : tally.calls_failed) {
-    json << separator << '"' << call << '"';
-    separator = ", ";
-  }
-  json << "]";
-  for (const char* kind : {kLost, kDamaged, kStrays, kMisreported, kSwallowed, kLeaked}) {
-    const auto found = tally.runs_with.find(kind);
-    json << ", \"" << kind << "\": " << (found == tally.runs_with.end() ? 0 : found->second);
-  }
-  json << "}\n";
-  std::ofstream(folder / (CaseName(sweep) + ".json")) << json.str();
+  WriteSummary(folder,
+               {CaseName(sweep), OperationText(sweep.operation), ContentText(sweep), WayText(sweep),
+                faults::FailureText(sweep.failure), ""},
+               tally, {kLost, kDamaged, kStrays, kMisreported, kSwallowed, kLeaked});
 }
 
 // ---- The sweep -------------------------------------------------------------------------------
@@ -346,40 +215,26 @@ class FaultSweep : public ::testing::TestWithParam<SweepCase> {
 
 TEST_P(FaultSweep, NoFailingCallLosesOrDamagesAFile) {
   const SweepCase& sweep = GetParam();
-  Before before{SourceBytes(sweep.content), OldBytes()};
+  const std::string new_bytes = SourceBytes(sweep.content);
+  Win32SweepFiles seen_files;
   Tally tally;
-  long completing = 0;
-  for (long at = 1; completing == 0; ++at) {
-    ASSERT_LE(at, kMostFailurePoints) << "the operation never completed";
-    const Scene scene(work, at, sweep, before.new_bytes);
-    before.source = AttributeData(scene.source);
-    const Outcome run = Perform(*files, sweep, scene, at);
-    const std::string context = "failing call " + std::to_string(at) + ":\n" + Describe(run);
-    ASSERT_LE(run.record.injected.size(), 1u) << context;
-    if (run.record.injected.empty()) {
-      // The run that did not reach the failing call: every call before it has been failed once.
-      EXPECT_EQ(run.record.counted, at - 1) << context;
-      EXPECT_TRUE(AllSucceeded(run)) << "without a failure:\n" << context;
-      completing = at;
-    } else {
-      const faults::Injected& failed = run.record.injected[0];
-      EXPECT_EQ(failed.at, at) << context;
-      EXPECT_GE(run.record.counted, at) << context;
-      ++tally.failure_points;
-      tally.calls_failed.insert(failed.call);
-      ++(AllSucceeded(run) ? tally.absorbed : tally.reported_failure);
-    }
-    const Findings findings = Check(sweep, scene, run, before);
-    for (const auto& [kind, what] : findings.by_kind) {
-      ++tally.runs_with[kind];
-      for (const std::string& one : what) ADD_FAILURE() << kind << ": " << one << "\n" << context;
-    }
-  }
-  WriteSummary(sweep, tally);
-  EXPECT_GE(tally.failure_points, MinimumCalls(sweep));
-  for (const std::string& call : ExpectedCalls(sweep)) {
-    EXPECT_TRUE(tally.calls_failed.contains(call)) << call << " was never failed";
-  }
+  RunSweep(
+      [&](long at) {
+        const Scene scene(work, at, sweep, new_bytes);
+        seen_files.source_before = AttributeData(scene.places.source);
+        const Outcome run = Perform(*files, sweep, scene, at);
+        seen_files.record = &run.record;
+        SweepRun seen{true, run.record.counted, run.record.injected.size(), 0, AnswersOf(run),
+                      {},   Describe(run)};
+        if (!run.record.injected.empty()) seen.failed_at = run.record.injected[0].at;
+        seen.findings =
+            CheckRun(sweep.operation, scene.places, new_bytes, seen.answers, seen_files);
+        return seen;
+      },
+      tally);
+  if (HasFatalFailure()) return;
+  WriteSummaryOf(sweep, tally);
+  ExpectCoverage(tally, MinimumCalls(sweep), ExpectedCalls(sweep));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sweeps, FaultSweep, ::testing::ValuesIn(AllSweepCases()),
@@ -418,12 +273,13 @@ TEST_P(RefusedCall, CopiesWithoutWhatTheVolumeCannotTakeAndFailsOnOtherErrors) {
   const std::string new_bytes = SourceBytes(Content::kDense);
   const Scene scene(work, 1, sweep, new_bytes);
   faults::ArmCall(refusal.call, refusal.error);
-  const std::error_code copied = files->CopyFile(scene.source, scene.destination);
+  const std::error_code copied = files->CopyFile(scene.places.source, scene.places.destination);
   const faults::Record record = faults::Disarm();
   ASSERT_EQ(record.injected.size(), 1u);
   EXPECT_EQ(!copied, refusal.copies) << copied.message();
-  EXPECT_EQ(ReadAll(scene.destination), refusal.copies ? new_bytes : OldBytes());
-  EXPECT_EQ(RawNames(scene.destination_folder), (std::vector<std::string>{kBystander, kFile}));
+  EXPECT_EQ(ReadAll(scene.places.destination), refusal.copies ? new_bytes : OldBytes());
+  EXPECT_EQ(RawNames(scene.places.destination_folder),
+            (std::vector<std::string>{kBystander, kFile}));
   EXPECT_TRUE(record.left_open.empty());
 }
 
