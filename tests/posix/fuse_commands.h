@@ -1,7 +1,15 @@
 // What the test file systems (hung_fs, powercut_fs) share: a thread that reads their commands on
-// standard input, one per line, and answers each on standard output; and leaving with the mount
-// detached.
+// standard input, one per line, and answers each on standard output; leaving with the mount
+// detached; and the replies that describe a node.
 #pragma once
+
+#ifndef FUSE_USE_VERSION
+#define FUSE_USE_VERSION 312
+#endif
+#include <fuse_lowlevel.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 
 #include <atomic>
 #include <chrono>
@@ -39,5 +47,27 @@ class CommandThread {
   std::atomic<bool> stop_ = false;
   std::thread thread_;
 };
+
+// Replies to a lookup or a new name with the node's number and attributes, `attributes_of(node)`.
+// The kernel keeps neither (both timeouts 0): every call reaches the server, which may change its
+// answers at any time.
+template <typename Node, typename AttributesOf>
+void ReplyEntry(fuse_req_t request, const Node& node, AttributesOf attributes_of) {
+  fuse_entry_param entry{};
+  entry.ino = node.ino;
+  entry.attr = attributes_of(node);
+  fuse_reply_entry(request, &entry);
+}
+
+// Replies with the node's attributes, or ENOENT when there is no node.
+template <typename Node, typename AttributesOf>
+void ReplyAttributes(fuse_req_t request, const Node* node, AttributesOf attributes_of) {
+  if (node == nullptr) {
+    fuse_reply_err(request, ENOENT);
+    return;
+  }
+  const struct stat attributes = attributes_of(*node);
+  fuse_reply_attr(request, &attributes, 0);
+}
 
 }  // namespace vantrel::testing

@@ -104,23 +104,12 @@ void Lookup(fuse_req_t request, fuse_ino_t parent, const char* name) {
     fuse_reply_err(request, ENOENT);
     return;
   }
-  fuse_entry_param entry{};
-  entry.ino = node->ino;
-  entry.attr = AttributesOf(*node);
-  entry.attr_timeout = 0;
-  entry.entry_timeout = 0;
-  fuse_reply_entry(request, &entry);
+  vantrel::testing::ReplyEntry(request, *node, AttributesOf);
 }
 
 void GetAttributes(fuse_req_t request, fuse_ino_t ino, fuse_file_info*) {
   HoldWhileHung();
-  const Node* node = Find(ino);
-  if (node == nullptr) {
-    fuse_reply_err(request, ENOENT);
-    return;
-  }
-  const struct stat attributes = AttributesOf(*node);
-  fuse_reply_attr(request, &attributes, 0);
+  vantrel::testing::ReplyAttributes(request, Find(ino), AttributesOf);
 }
 
 void OpenFolder(fuse_req_t request, fuse_ino_t ino, fuse_file_info* info) {

@@ -188,13 +188,6 @@ struct stat AttributesOf(const Node& node) {
   return attributes;
 }
 
-void ReplyEntry(fuse_req_t request, const Node& node) {
-  fuse_entry_param entry{};
-  entry.ino = node.ino;
-  entry.attr = AttributesOf(node);
-  fuse_reply_entry(request, &entry);
-}
-
 // A name to add in a folder: the folder must be one, and the name free.
 int CheckNewName(fuse_ino_t parent, const char* name) {
   Node* folder = Find(parent);
@@ -232,20 +225,26 @@ void Init(void*, fuse_conn_info* connection) {
   if (g_max_write > 0) connection->max_write = g_max_write;
 }
 
-void Lookup(fuse_req_t request, fuse_ino_t parent, const char* name) {
-  const std::lock_guard lock(g_mutex);
-  if (!Powered(request)) return;
-  Node* folder = Find(parent);
+// The node the name stands for in the folder; nullptr when there is none, with the error sent.
+Node* ChildOf(fuse_req_t request, Node* folder, const char* name) {
   if (folder == nullptr || !folder->folder()) {
     fuse_reply_err(request, ENOTDIR);
-    return;
+    return nullptr;
   }
   const auto found = folder->names.find(name);
   if (found == folder->names.end()) {
     fuse_reply_err(request, ENOENT);
-    return;
+    return nullptr;
   }
-  ReplyEntry(request, *Find(found->second));
+  return Find(found->second);
+}
+
+void Lookup(fuse_req_t request, fuse_ino_t parent, const char* name) {
+  const std::lock_guard lock(g_mutex);
+  if (!Powered(request)) return;
+  if (const Node* node = ChildOf(request, Find(parent), name)) {
+    vantrel::testing::ReplyEntry(request, *node, AttributesOf);
+  }
 }
 
 // Nodes are never freed: a file without names may still be named on the disk.
@@ -256,13 +255,7 @@ void Forget(fuse_req_t request, fuse_ino_t, uint64_t) {
 void GetAttributes(fuse_req_t request, fuse_ino_t ino, fuse_file_info*) {
   const std::lock_guard lock(g_mutex);
   if (!Powered(request)) return;
-  const Node* node = Find(ino);
-  if (node == nullptr) {
-    fuse_reply_err(request, ENOENT);
-    return;
-  }
-  const struct stat attributes = AttributesOf(*node);
-  fuse_reply_attr(request, &attributes, 0);
+  vantrel::testing::ReplyAttributes(request, Find(ino), AttributesOf);
 }
 
 void SetAttributes(fuse_req_t request, fuse_ino_t ino, struct stat* wanted, int to_set,
@@ -323,13 +316,14 @@ void MakeFileNode(fuse_req_t request, fuse_ino_t parent, const char* name, mode_
     if (Powered(request)) fuse_reply_err(request, EPERM);
     return;
   }
-  if (Node* node = MakeNode(request, parent, name, mode, "mknod")) ReplyEntry(request, *node);
+  if (Node* node = MakeNode(request, parent, name, mode, "mknod"))
+    vantrel::testing::ReplyEntry(request, *node, AttributesOf);
 }
 
 void MakeFolder(fuse_req_t request, fuse_ino_t parent, const char* name, mode_t mode) {
   const std::lock_guard lock(g_mutex);
   if (Node* node = MakeNode(request, parent, name, S_IFDIR | (mode & 07777), "mkdir")) {
-    ReplyEntry(request, *node);
+    vantrel::testing::ReplyEntry(request, *node, AttributesOf);
   }
 }
 
@@ -348,16 +342,9 @@ void RemoveEntry(fuse_req_t request, fuse_ino_t parent, const char* name, bool f
   const std::lock_guard lock(g_mutex);
   if (!Powered(request)) return;
   Node* folder = Find(parent);
-  if (folder == nullptr || !folder->folder()) {
-    fuse_reply_err(request, ENOTDIR);
-    return;
-  }
-  const auto found = folder->names.find(name);
-  if (found == folder->names.end()) {
-    fuse_reply_err(request, ENOENT);
-    return;
-  }
-  const Node& node = *Find(found->second);
+  const Node* child = ChildOf(request, folder, name);
+  if (child == nullptr) return;
+  const Node& node = *child;
   if (folder_wanted && !node.folder()) {
     fuse_reply_err(request, ENOTDIR);
     return;
@@ -462,7 +449,7 @@ void Link(fuse_req_t request, fuse_ino_t ino, fuse_ino_t new_parent, const char*
   if (!Change(request, "link " + std::to_string(ino) + " " + PathIn(new_parent, new_name))) return;
   AddName(*Find(new_parent), new_name, *node);
   node->ctime = Now();
-  ReplyEntry(request, *node);
+  vantrel::testing::ReplyEntry(request, *node, AttributesOf);
 }
 
 void Open(fuse_req_t request, fuse_ino_t ino, fuse_file_info* info) {
