@@ -1,5 +1,5 @@
-// Dragging a source file onto the destination folder list, and the Run menu as a pop-up, with
-// the real mouse capture, cursor and menu loop.
+// Dragging a source file onto the destination folder list, with the real mouse capture and
+// cursor; and, through the same mouse, the Run menu as a pop-up with its real menu loop.
 #include "window_fixture.h"
 
 namespace vantrel::testing {
