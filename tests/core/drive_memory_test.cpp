@@ -3,9 +3,10 @@
 
 #include "lists/drive_memory.h"
 
-namespace vantrel::lists {
+namespace vantrel::testing {
 namespace {
 
+using lists::DriveMemory;
 using platform::DriveInfo;
 using platform::kPosixPaths;
 using platform::kWindowsPaths;
@@ -101,4 +102,4 @@ TEST(DriveMemoryTest, ANewVolumeLabelRenamesTheShownDriveAndKeepsItsFolder) {
 }
 
 }  // namespace
-}  // namespace vantrel::lists
+}  // namespace vantrel::testing

@@ -10,9 +10,24 @@
 #include "lists/listing.h"
 #include "lists/visible_text.h"
 
-namespace vantrel::lists {
+namespace vantrel::testing {
 namespace {
 
+using lists::AddExecutables;
+using lists::EntryKind;
+using lists::FileListRows;
+using lists::FolderEntry;
+using lists::FolderListRows;
+using lists::FolderListRowsFromSnapshot;
+using lists::FolderSnapshot;
+using lists::LessIgnoringCase;
+using lists::ListedNames;
+using lists::MatchesPattern;
+using lists::NormalizeFolder;
+using lists::ProgramListRows;
+using lists::ProgramRows;
+using lists::SortByName;
+using lists::VisibleText;
 using platform::kPosixPaths;
 using platform::kWindowsPaths;
 
@@ -265,4 +280,4 @@ TEST(VisibleText, MarksWhatWouldHideOrMoveTextAndLeavesEverythingElse) {
 }
 
 }  // namespace
-}  // namespace vantrel::lists
+}  // namespace vantrel::testing

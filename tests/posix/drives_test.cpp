@@ -11,12 +11,16 @@
 #include "platform/posix/mount_table_posix.h"
 #include "sandbox.h"
 
-namespace vantrel::platform {
+namespace vantrel::testing {
 namespace {
 
-using posix::BrowsableMountPoints;
-using posix::ParseMountInfo;
-using posix::UnescapeMountField;
+using platform::DriveInfo;
+using platform::ImmediateOffThread;
+using platform::ListDrives;
+using platform::WorkingFolder;
+using platform::posix::BrowsableMountPoints;
+using platform::posix::ParseMountInfo;
+using platform::posix::UnescapeMountField;
 using Points = std::vector<std::string>;
 
 // Taken from a desktop with a USB stick, a bind mount and the usual pseudo file systems.
@@ -127,7 +131,7 @@ TEST(DrivesTest, ThisMachineListsTheRootFirstAndOnlyFolders) {
 }
 
 TEST(DrivesTest, WorkingFolderIsTheListsForm) {
-  vantrel::testing::Sandbox box;
+  Sandbox box;
   const std::string folder = box.Folder("work");
   char previous[4096];
   ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
@@ -141,4 +145,4 @@ TEST(DrivesTest, WorkingFolderIsTheListsForm) {
 }
 
 }  // namespace
-}  // namespace vantrel::platform
+}  // namespace vantrel::testing

@@ -13,10 +13,11 @@
 #include "platform/folder_reader.h"
 #include "sandbox.h"
 
-namespace vantrel::platform {
+namespace vantrel::testing {
 namespace {
 
-using posix_testing::Sandbox;
+using platform::ReadExecuteBits;
+using platform::ReadFolderSnapshot;
 
 long IndexOf(const lists::FolderSnapshot& snapshot, std::string_view name) {
   for (std::size_t i = 0; i < snapshot.size(); ++i) {
@@ -102,4 +103,4 @@ TEST(FolderSnapshotTest, ExecuteBitsOfAFolderThatHasGoneAreNotRead) {
 }
 
 }  // namespace
-}  // namespace vantrel::platform
+}  // namespace vantrel::testing

@@ -20,15 +20,11 @@
 #include "platform/native.h"
 #include "sandbox.h"
 
-namespace vantrel::platform {
+namespace vantrel::testing {
 namespace {
 
-using posix_testing::LimitFileSize;
-using posix_testing::NamesIn;
-using posix_testing::ReadFile;
-using posix_testing::RunInChild;
-using posix_testing::Sandbox;
-using posix_testing::StatOf;
+using platform::FileSystem;
+using platform::MakeNativeFileSystem;
 
 bool WriteAll(int fd, const char* data, std::size_t size, off_t offset) {
   for (std::size_t done = 0; done < size;) {
@@ -221,4 +217,4 @@ INSTANTIATE_TEST_SUITE_P(Layouts, SparseCopyTest, ::testing::ValuesIn(kSparseLay
                          [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
-}  // namespace vantrel::platform
+}  // namespace vantrel::testing

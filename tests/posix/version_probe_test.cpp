@@ -4,15 +4,15 @@
 
 #include "platform/native.h"
 
-namespace vantrel::platform {
+namespace vantrel::testing {
 namespace {
 
 TEST(ProgramInfoVersionProbe, ReportsMajorMinorAndPatchInTheirOwnFields) {
-  const Version version = MakeNativeProgramInfo()->ProgramVersion();
+  const platform::Version version = platform::MakeNativeProgramInfo()->ProgramVersion();
   EXPECT_EQ(version.major, 2);
   EXPECT_EQ(version.minor, 10);
   EXPECT_EQ(version.revision, 7);
 }
 
 }  // namespace
-}  // namespace vantrel::platform
+}  // namespace vantrel::testing

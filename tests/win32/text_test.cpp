@@ -5,8 +5,14 @@
 #include "platform/win32/win32_path.h"
 #include "platform/win32/win32_text.h"
 
-namespace vantrel::platform::win32 {
+namespace vantrel::testing {
 namespace {
+
+using platform::win32::HasComponentEndingInDotOrSpace;
+using platform::win32::Narrow;
+using platform::win32::SplitLastComponent;
+using platform::win32::SystemPath;
+using platform::win32::Widen;
 
 TEST(Text, EveryNameSurvivesTheRoundTrip) {
   const std::wstring names[] = {L"plain.txt",
@@ -60,4 +66,4 @@ TEST(SplitLastComponent, KeepsTheSeparatorWithTheFolder) {
 }
 
 }  // namespace
-}  // namespace vantrel::platform::win32
+}  // namespace vantrel::testing
