@@ -111,7 +111,12 @@ TEST_P(FaultSweepTest, NoFailingCallLosesOrDamagesAFile) {
         FaultSettings settings = SettingsOf(sweep);
         settings.fail_at = at;
         const DriverRun run = driver->Run(DriverArguments(sweep, scene), settings);
-        SweepRun seen{run.ran, run.calls, run.injected.size(), 0, AnswersOf(run), {}, run.output};
+        SweepRun seen;
+        seen.ran = run.ran;
+        seen.counted = run.calls;
+        seen.failures = run.injected.size();
+        seen.answers = AnswersOf(run);
+        seen.context = run.output;
         if (!run.injected.empty()) {
           seen.failed_at = run.injected[0].at;
           EXPECT_EQ(run.injected[0].error, sweep.error) << "failing call " << at << ":\n"

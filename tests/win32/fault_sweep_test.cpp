@@ -224,8 +224,11 @@ TEST_P(FaultSweep, NoFailingCallLosesOrDamagesAFile) {
         seen_files.source_before = AttributeData(scene.places.source);
         const Outcome run = Perform(*files, sweep, scene, at);
         seen_files.record = &run.record;
-        SweepRun seen{true, run.record.counted, run.record.injected.size(), 0, AnswersOf(run),
-                      {},   Describe(run)};
+        SweepRun seen;
+        seen.counted = run.record.counted;
+        seen.failures = run.record.injected.size();
+        seen.answers = AnswersOf(run);
+        seen.context = Describe(run);
         if (!run.record.injected.empty()) seen.failed_at = run.record.injected[0].at;
         seen.findings =
             CheckRun(sweep.operation, scene.places, new_bytes, seen.answers, seen_files);
