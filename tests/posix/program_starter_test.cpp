@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/posix/program_starter_posix.h"
 #include "sandbox.h"
 

@@ -20,7 +20,7 @@
 
 #include "fault_sweep_cases.h"
 #include "file_call_faults.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "sweep_checks.h"
 #include "sweep_tally.h"
 #include "win32_paths.h"

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/win32/unique_handle.h"
 #include "win32_paths.h"
 

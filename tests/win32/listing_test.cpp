@@ -7,7 +7,7 @@
 
 #include "lists/listing.h"
 #include "platform/folder_reader.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {

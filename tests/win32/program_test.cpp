@@ -6,7 +6,7 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "version.h"
 #include "win32_paths.h"
 
