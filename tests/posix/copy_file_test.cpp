@@ -16,8 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/os_services.h"
-#include "platform/posix/copy_file_posix.h"
-#include "platform/posix/temporary_name_posix.h"
+#include "platform/posix/copy_file.h"
+#include "platform/posix/temporary_name.h"
 #include "sandbox.h"
 
 namespace vantrel::platform::posix {

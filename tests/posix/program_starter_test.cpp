@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/os_services.h"
-#include "platform/posix/program_starter_posix.h"
+#include "platform/posix/program_starter.h"
 #include "sandbox.h"
 
 namespace vantrel::platform {

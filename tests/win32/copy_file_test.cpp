@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "platform/os_services.h"
-#include "platform/win32/copy_ranges_win32.h"
-#include "platform/win32/temporary_name_win32.h"
+#include "platform/win32/copy_ranges.h"
+#include "platform/win32/temporary_name.h"
 #include "platform/win32/unique_handle.h"
 #include "win32_paths.h"
 

@@ -4,7 +4,7 @@
 #include "lists/listing.h"
 #include "platform/folder_reader.h"
 #include "platform/os_services.h"
-#include "platform/win32/win32_path.h"
+#include "platform/win32/path.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {
