@@ -11,7 +11,7 @@
 #include <string>
 
 #include "bench_support.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 
 namespace {
 

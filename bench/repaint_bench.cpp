@@ -34,7 +34,7 @@
 
 #include "bench_program.h"
 #include "bench_support.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 
 namespace vantrel::bench {
 namespace {

@@ -38,7 +38,7 @@ bool StartProgram(FrmAbout& d, const std::string& path) {
 
 }  // namespace
 
-FrmAbout::FrmAbout(app::Services& services)
+FrmAbout::FrmAbout(form::Services& services)
     : services_(services),
       dispatcher_(FrmAboutWiring()),
       window_(services.windows.CreateWindow(FrmAboutDescription(), dispatcher_)) {

@@ -6,8 +6,8 @@
 #include <span>
 #include <string>
 
-#include "app/services.h"
-#include "app/wiring.h"
+#include "form/services.h"
+#include "form/wiring.h"
 #include "platform/controls.h"
 #include "platform/registry.h"
 #include "platform/window_description.h"
@@ -16,7 +16,7 @@ namespace vantrel::about {
 
 class FrmAbout {
  public:
-  explicit FrmAbout(app::Services& services);
+  explicit FrmAbout(form::Services& services);
   FrmAbout(const FrmAbout&) = delete;
   FrmAbout& operator=(const FrmAbout&) = delete;
 
@@ -24,11 +24,11 @@ class FrmAbout {
   void Show();
 
   platform::Window& window() { return *window_; }
-  app::Services& services() { return services_; }
+  form::Services& services() { return services_; }
 
  private:
-  app::Services& services_;
-  app::Dispatcher<FrmAbout> dispatcher_;
+  form::Services& services_;
+  form::Dispatcher<FrmAbout> dispatcher_;
   std::unique_ptr<platform::Window> window_;
 };
 
@@ -43,6 +43,6 @@ bool GetKeyValue(platform::Registry& registry, platform::RegistryKey key_root,
                  const std::string& key_name, const std::string& sub_key_ref, std::string& key_val);
 
 const platform::WindowDescription& FrmAboutDescription();
-std::span<const app::Wiring<FrmAbout>> FrmAboutWiring();
+std::span<const form::Wiring<FrmAbout>> FrmAboutWiring();
 
 }  // namespace vantrel::about

@@ -82,7 +82,7 @@ const platform::WindowDescription kFrmAbout{
     .controls = kControls,
 };
 
-using Row = app::Wiring<FrmAbout>;
+using Row = form::Wiring<FrmAbout>;
 
 template <void (*Handler)(FrmAbout&)>
 void NoArgs(FrmAbout& d, const EventArgs&) {
@@ -101,7 +101,7 @@ const platform::WindowDescription& FrmAboutDescription() {
   return kFrmAbout;
 }
 
-std::span<const app::Wiring<FrmAbout>> FrmAboutWiring() {
+std::span<const form::Wiring<FrmAbout>> FrmAboutWiring() {
   return kWiring;
 }
 

@@ -5,15 +5,16 @@
 #include <memory>
 #include <optional>
 
-#include "app/form2.h"
 #include "app/form2_wiring.h"
-#include "app/services.h"
+#include "form/form2.h"
+#include "form/services.h"
+#include "form/wiring.h"
 
 namespace vantrel::app {
 
 class Application {
  public:
-  explicit Application(Services& services);
+  explicit Application(form::Services& services);
   ~Application();
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
@@ -24,11 +25,11 @@ class Application {
   platform::Window& MainWindow() { return *window_; }
 
  private:
-  Services& services_;
-  Dispatcher<Form2> dispatcher_;
+  form::Services& services_;
+  form::Dispatcher<form::Form2> dispatcher_;
   std::unique_ptr<platform::Window> window_;
   std::unique_ptr<about::FrmAbout> about_;
-  std::optional<Form2> form_;
+  std::optional<form::Form2> form_;
 };
 
 }  // namespace vantrel::app

@@ -4,17 +4,17 @@
 
 #include <array>
 
-#include "about/about.h"
-#include "app/browsing.h"
+#include "browsing/browsing.h"
 #include "fileops/file_operations.h"
 #include "launcher/launcher.h"
 
 namespace vantrel::app {
 namespace {
 
+using form::Form2;
 using platform::Event;
 using platform::EventArgs;
-using Row = Wiring<Form2>;
+using Row = form::Wiring<Form2>;
 
 // Adapts a handler that takes no event arguments.
 template <void (*Handler)(Form2&)>
@@ -23,11 +23,11 @@ void NoArgs(Form2& f, const EventArgs&) {
 }
 
 constexpr std::array kForm2Wiring{
-    Row{"Drive1", Event::Change, NoArgs<Drive1_Change>},
-    Row{"Drive2", Event::Change, NoArgs<Drive2_Change>},
-    Row{"Dir1", Event::Change, NoArgs<Dir1_Change>},
-    Row{"Dir2", Event::Change, NoArgs<Dir2_Change>},
-    Row{"File1", Event::Click, NoArgs<File1_Click>},
+    Row{"Drive1", Event::Change, NoArgs<browsing::Drive1_Change>},
+    Row{"Drive2", Event::Change, NoArgs<browsing::Drive2_Change>},
+    Row{"Dir1", Event::Change, NoArgs<browsing::Dir1_Change>},
+    Row{"Dir2", Event::Change, NoArgs<browsing::Dir2_Change>},
+    Row{"File1", Event::Click, NoArgs<browsing::File1_Click>},
     Row{"Command7", Event::Click, NoArgs<fileops::Command7_Click>},
     Row{"Command8", Event::Click, NoArgs<fileops::Command8_Click>},
     Row{"File1", Event::MouseMove, fileops::File1_MouseMove},
@@ -43,14 +43,14 @@ constexpr std::array kForm2Wiring{
     Row{"pain", Event::Click, NoArgs<launcher::pain_Click>},
     Row{"cd", Event::Click, NoArgs<launcher::cd_Click>},
     Row{"note", Event::Click, NoArgs<launcher::note_Click>},
-    Row{"ab", Event::Click, NoArgs<about::ab_Click>},
-    Row{"Command2", Event::Click, NoArgs<Command2_Click>},
-    Row{"ext", Event::Click, NoArgs<ext_Click>},
+    Row{"ab", Event::Click, NoArgs<browsing::ab_Click>},
+    Row{"Command2", Event::Click, NoArgs<browsing::Command2_Click>},
+    Row{"ext", Event::Click, NoArgs<browsing::ext_Click>},
 };
 
 }  // namespace
 
-std::span<const Wiring<Form2>> Form2Wiring() {
+std::span<const form::Wiring<Form2>> Form2Wiring() {
   return kForm2Wiring;
 }
 

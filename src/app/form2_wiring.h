@@ -2,11 +2,11 @@
 
 #include <span>
 
-#include "app/form2.h"
-#include "app/wiring.h"
+#include "form/form2.h"
+#include "form/wiring.h"
 
 namespace vantrel::app {
 
-std::span<const Wiring<Form2>> Form2Wiring();
+std::span<const form::Wiring<form::Form2>> Form2Wiring();
 
 }  // namespace vantrel::app

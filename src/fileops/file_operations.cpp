@@ -15,22 +15,22 @@ constexpr const char* kDeleteTitle = "File Delete!";
 
 // The question shows the names in it with their control characters as visible marks, so a
 // newline in a name cannot break the question into lines that read as something else.
-bool AskYes(app::Form2& f, const std::string& prompt, const std::string& title) {
+bool AskYes(form::Form2& f, const std::string& prompt, const std::string& title) {
   return f.services.dialogs.MessageBox(lists::VisibleText(prompt), kYesNoQuestion, title) ==
          Answer::Yes;
 }
 
 }  // namespace
 
-std::string SourceFilePath(const app::Form2& f) {
+std::string SourceFilePath(const form::Form2& f) {
   return TrimmingJoin(f.File1.Path(), f.File1.FileName(), f.services.paths);
 }
 
-std::string DestinationFilePath(const app::Form2& f) {
+std::string DestinationFilePath(const form::Form2& f) {
   return TrimmingJoin(f.Dir2.Path(), f.File1.FileName(), f.services.paths);
 }
 
-void Command8_Click(app::Form2& f) {
+void Command8_Click(form::Form2& f) {
   const std::string source = SourceFilePath(f);
   const std::string destination = DestinationFilePath(f);
   if (AskYes(f, "Are you sure copying from " + source + " to " + destination, kSureTitle)) {
@@ -39,7 +39,7 @@ void Command8_Click(app::Form2& f) {
   f.File2.Refresh();
 }
 
-void Command7_Click(app::Form2& f) {
+void Command7_Click(form::Form2& f) {
   const std::string source = SourceFilePath(f);
   const std::string destination = DestinationFilePath(f);
   platform::FileVersion version;
@@ -54,7 +54,7 @@ void Command7_Click(app::Form2& f) {
   f.File1.Refresh();
 }
 
-void Command3_Click(app::Form2& f) {
+void Command3_Click(form::Form2& f) {
   const std::string name = f.File1.FileName();
   const std::string path = SourceFilePath(f);
   if (!AskYes(f, "Are you sure to delete " + name, kDeleteTitle)) return;
@@ -63,7 +63,7 @@ void Command3_Click(app::Form2& f) {
   f.File2.Refresh();
 }
 
-void Command1_Click(app::Form2& f) {
+void Command1_Click(form::Form2& f) {
   const std::string typed = f.services.dialogs.InputBox("enter the new folder name");
   // A name that would make the folder elsewhere makes nothing, like a name the system refuses.
   if (!typed.empty()) {
@@ -75,7 +75,7 @@ void Command1_Click(app::Form2& f) {
   f.Dir2.Refresh();
 }
 
-void File1_MouseMove(app::Form2& f, const platform::EventArgs& args) {
+void File1_MouseMove(form::Form2& f, const platform::EventArgs& args) {
   if (args.button != platform::kLeftButton) return;
   const std::string icon_path =
       platform::PlainJoin(f.services.program.Folder(), "grab.ico", f.services.paths);
@@ -84,7 +84,7 @@ void File1_MouseMove(app::Form2& f, const platform::EventArgs& args) {
   f.File1.Drag(platform::DragAction::Begin);
 }
 
-void Dir2_DragDrop(app::Form2& f, const platform::EventArgs&) {
+void Dir2_DragDrop(form::Form2& f, const platform::EventArgs&) {
   const std::string name = f.File1.FileName();
   const std::string source = SourceFilePath(f);
   const std::string destination = DestinationFilePath(f);

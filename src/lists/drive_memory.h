@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/native.h"
+#include "platform/drive_info.h"
 #include "platform/paths.h"
 
 namespace vantrel::lists {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <utility>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 
 namespace vantrel::platform {
 namespace {

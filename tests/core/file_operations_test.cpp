@@ -32,7 +32,7 @@ class PathsAndPrompts : public ::testing::TestWithParam<platform::PathStyle> {
     }
     return text;
   }
-  app::Form2 Form() { return app::Form2(h.form2(), h.services, about_slot); }
+  form::Form2 Form() { return form::Form2(h.form2(), h.services, about_slot); }
 
   Harness h{GetParam()};
   std::unique_ptr<about::FrmAbout> about_slot;

@@ -214,7 +214,7 @@ TEST_F(OffThreadTest, AHandlerWaitsForItsCopyWhileEventsAreHandled) {
   auto blocking = std::make_shared<GatedFileSystem>(gate);
   platform::OffThreadFileSystem files(blocking, off_thread);
   testing::FormWithFiles with_files(h, files);
-  app::Form2& f = with_files.form();
+  form::Form2& f = with_files.form();
 
   h.dialogs.answers.push_back(platform::Answer::Yes);
   const int refreshes_before = h.File2().refresh_count;

@@ -16,7 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/posix/copy_file_posix.h"
 #include "platform/posix/temporary_name_posix.h"
 #include "sandbox.h"

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/posix/mount_table_posix.h"
 #include "sandbox.h"
 

@@ -38,7 +38,7 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "contract_place.h"
 #include "file_system_contract.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/posix/copy_file_posix.h"
 #include "sandbox.h"
 

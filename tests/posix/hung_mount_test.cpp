@@ -14,12 +14,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/browsing.h"
+#include "browsing/browsing.h"
 #include "fuse_support.h"
 #include "harness.h"
 #include "hung_mount.h"
-#include "platform/native.h"
 #include "platform/off_thread_calls.h"
+#include "platform/os_services.h"
 #include "platform/posix/copy_file_posix.h"
 #include "platform/posix/registry_view_posix.h"
 #include "platform/posix/temporary_name_posix.h"
@@ -310,11 +310,11 @@ TEST_F(HungMountWaitTest, AFileClickedOnAHungMountShowsNoSizeAfterTheDeadline) {
   const std::shared_ptr<platform::FileSystem> native = platform::MakeNativeFileSystem();
   platform::OffThreadFileSystem files(native, off_thread);
   testing::FormWithFiles with_files(h, files);
-  app::Form2& f = with_files.form();
+  form::Form2& f = with_files.form();
   ASSERT_TRUE(mount.Hang());
   int rounds = 0;
   gui.on_events = [&rounds] { ++rounds; };
-  const milliseconds took = TimeOf([&] { app::File1_Click(f); });
+  const milliseconds took = TimeOf([&] { browsing::File1_Click(f); });
   EXPECT_EQ(h.Caption("Label2"), "Filesize:  Bytes");
   EXPECT_GE(took, platform::kAnswerDeadline - milliseconds(20));
   EXPECT_LT(took, platform::kAnswerDeadline + milliseconds(1000));

@@ -17,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "sandbox.h"
 
 namespace vantrel::platform {

@@ -37,7 +37,7 @@
 #include <vector>
 
 #include "fuse_support.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "sandbox.h"
 
 namespace vantrel::posix_testing {

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "contract_place.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/posix/program_starter_posix.h"
 #include "program_starter_contract.h"
 #include "sandbox.h"

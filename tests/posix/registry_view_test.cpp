@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/posix/registry_view_posix.h"
 #include "sandbox.h"
 

@@ -2,7 +2,7 @@
 // field of its own name.
 #include <gtest/gtest.h>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 
 namespace vantrel::platform {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "about/frm_about.h"
-#include "app/form2.h"
+#include "form/form2.h"
 #include "qt_fixture.h"
 
 namespace vantrel::qt_testing {
@@ -50,12 +50,12 @@ TEST_F(AccessibilityTest, LabelsKeepTheirPurposeAndReadWhatTheyShow) {
   Start();
   QWidget* main_window = TopLevel("Form2");
   ASSERT_NE(main_window, nullptr);
-  ExpectLabelsRead(main_window, app::Form2Description());
+  ExpectLabelsRead(main_window, form::Form2Description());
 
   auto* files = Child<QListView>(main_window, "File1");
   ClickRow(files, RowOf(files, "alpha.txt"));
   ASSERT_EQ(Caption("Label1"), "Filename:alpha.txt");
-  ExpectLabelsRead(main_window, app::Form2Description());
+  ExpectLabelsRead(main_window, form::Form2Description());
   QAccessibleInterface* size =
       QAccessible::queryAccessibleInterface(Child<QLabel>(main_window, "Label2"));
   EXPECT_EQ(size->text(QAccessible::Name), "File size");

@@ -8,8 +8,8 @@
 #include <QTest>
 #include <filesystem>
 
-#include "app/form2.h"
 #include "app/form2_wiring.h"
+#include "form/form2.h"
 #include "platform/qt/app_icons.h"
 #include "platform/qt/drag_data.h"
 #include "qt_fixture.h"
@@ -44,7 +44,7 @@ class DropTargetTest : public FrontEndTest {
     sink_.handled.emplace();
     for (const auto& row : app::Form2Wiring()) sink_.handled->emplace(row.control, row.event);
     windows_ = std::make_unique<platform::qt::QtWindowSystem>(Options());
-    window_ = windows_->CreateWindow(app::Form2Description(), sink_);
+    window_ = windows_->CreateWindow(form::Form2Description(), sink_);
     window_->Show();
   }
 

@@ -5,7 +5,7 @@
 #include <QMainWindow>
 #include <QTest>
 
-#include "app/form2.h"
+#include "form/form2.h"
 #include "qt_fixture.h"
 
 namespace vantrel::qt_testing {

@@ -20,7 +20,7 @@
 #include <functional>
 #include <map>
 
-#include "app/form2.h"
+#include "form/form2.h"
 #include "platform/qt/app_icons.h"
 #include "platform/qt/qt_text.h"
 #include "qt_fixture.h"
@@ -233,7 +233,7 @@ TEST(AccessMarksTest, CaptionsShowAsQtDrawsThem) {
 
 TEST_F(MainWindowTest, ResizingMovesNothing) {
   std::map<std::string, QRect> before;
-  for (const auto& control : app::Form2Description().controls) {
+  for (const auto& control : form::Form2Description().controls) {
     const std::string name(control.name);
     before[name] = Widget(name.c_str())->geometry();
   }

@@ -9,7 +9,7 @@
 #include <QTest>
 #include <cstdlib>
 
-#include "app/form2.h"
+#include "form/form2.h"
 #include "platform/qt/drag_data.h"
 
 namespace vantrel::qt_testing {
@@ -62,9 +62,9 @@ ProgramTest::~ProgramTest() {
 
 void ProgramTest::Start() {
   windows = std::make_unique<platform::qt::QtWindowSystem>(Options());
-  services = std::make_unique<app::Services>(
-      app::Services{*windows, HandlerFiles(), HandlerDialogs(), programs, clipboard, registry,
-                    program, platform::kNativePaths});
+  services = std::make_unique<form::Services>(
+      form::Services{*windows, HandlerFiles(), HandlerDialogs(), programs, clipboard, registry,
+                     program, platform::kNativePaths});
   app = std::make_unique<app::Application>(*services);
   app->Start();
   QWidget* main_window = TopLevel("Form2");
@@ -86,7 +86,7 @@ QWidget* ProgramTest::OpenAbout() {
 
 void MainWindowTest::SetUp() {
   windows_ = std::make_unique<platform::qt::QtWindowSystem>(Options());
-  window_ = windows_->CreateWindow(app::Form2Description(), sink_);
+  window_ = windows_->CreateWindow(form::Form2Description(), sink_);
   window_->Show();
   top_ = TopLevel("Form2");
   ASSERT_NE(top_, nullptr);

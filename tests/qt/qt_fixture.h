@@ -110,7 +110,7 @@ class ProgramTest : public FrontEndTest {
   testing::InMemoryRegistry registry;
   testing::FakeProgramInfo program;
   std::unique_ptr<platform::qt::QtWindowSystem> windows;
-  std::unique_ptr<app::Services> services;
+  std::unique_ptr<form::Services> services;
   std::unique_ptr<app::Application> app;
 };
 

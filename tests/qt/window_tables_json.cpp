@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "about/frm_about.h"
-#include "app/form2.h"
+#include "form/form2.h"
 #include "platform/window_description.h"
 
 namespace {
@@ -93,7 +93,7 @@ std::string Window(const WindowDescription& w) {
 }  // namespace
 
 int main() {
-  const std::string json = "{\"windows\": [\n  " + Window(vantrel::app::Form2Description()) +
+  const std::string json = "{\"windows\": [\n  " + Window(vantrel::form::Form2Description()) +
                            ",\n  " + Window(vantrel::about::FrmAboutDescription()) + "]}\n";
   std::fputs(json.c_str(), stdout);
   return 0;

@@ -1,7 +1,7 @@
 #include "designed_places.h"
 
 #include "about/frm_about.h"
-#include "app/form2.h"
+#include "form/form2.h"
 
 namespace vantrel::testing {
 namespace {
@@ -85,7 +85,7 @@ template <typename Predicate>
 std::set<std::pair<std::string, std::string>> ControlsWhere(Predicate wanted) {
   std::set<std::pair<std::string, std::string>> names;
   for (const platform::WindowDescription* description :
-       {&app::Form2Description(), &about::FrmAboutDescription()}) {
+       {&form::Form2Description(), &about::FrmAboutDescription()}) {
     for (const auto& control : description->controls) {
       if (wanted(control.kind))
         names.emplace(std::string(description->name), std::string(control.name));

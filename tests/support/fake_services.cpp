@@ -6,7 +6,7 @@
 #include <cctype>
 #include <filesystem>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 
 namespace vantrel::testing {
 namespace {

@@ -5,10 +5,10 @@
 
 #include "about/frm_about.h"
 #include "app/application.h"
-#include "app/form2.h"
 #include "fake_services.h"
 #include "fake_window.h"
-#include "platform/native.h"
+#include "form/form2.h"
+#include "platform/os_services.h"
 #include "temp_folder.h"
 
 namespace vantrel::testing {
@@ -37,7 +37,7 @@ class Harness {
   FakeClipboard clipboard;
   InMemoryRegistry registry;
   FakeProgramInfo program;
-  app::Services services;
+  form::Services services;
   app::Application app{services};
 };
 
@@ -52,12 +52,12 @@ class FormWithFiles {
                   h.services.program,   h.services.paths},
         form_(h.form2(), services_, about_) {}
 
-  app::Form2& form() { return form_; }
+  form::Form2& form() { return form_; }
 
  private:
-  app::Services services_;
+  form::Services services_;
   std::unique_ptr<about::FrmAbout> about_;
-  app::Form2 form_;
+  form::Form2 form_;
 };
 
 }  // namespace vantrel::testing

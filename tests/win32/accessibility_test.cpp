@@ -22,7 +22,7 @@
 #include <tuple>
 
 #include "about/frm_about.h"
-#include "app/form2.h"
+#include "form/form2.h"
 #include "lists/visible_text.h"
 #include "platform/win32/win32_text.h"
 

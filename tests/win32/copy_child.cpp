@@ -1,6 +1,6 @@
 // A program that makes one copy with the Windows copy and exits (0 when it succeeded): the copy
 // tests kill it while it copies.
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_text.h"
 

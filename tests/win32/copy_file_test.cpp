@@ -9,7 +9,7 @@
 #include <optional>
 #include <thread>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/win32/copy_ranges_win32.h"
 #include "platform/win32/temporary_name_win32.h"
 #include "platform/win32/unique_handle.h"

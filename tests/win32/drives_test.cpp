@@ -5,7 +5,7 @@
 #include <functional>
 #include <utility>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {

@@ -31,7 +31,7 @@
 
 #include "fault_sweep_cases.h"
 #include "file_call_faults.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {

@@ -9,7 +9,7 @@
 #include "file_system_contract.h"
 #include "lists/listing.h"
 #include "platform/folder_reader.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_path.h"
 #include "win32_paths.h"

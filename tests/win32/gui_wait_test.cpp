@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/native.h"
 #include "platform/off_thread_calls.h"
+#include "platform/os_services.h"
 #include "platform/stuck_places.h"
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/unique_handle.h"

@@ -1,7 +1,7 @@
 // ProgramInfo on Windows: the running program's folder, and the version from its own record.
 #include <gtest/gtest.h>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "version.h"
 #include "win32_paths.h"
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "contract_place.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "program_starter_contract.h"
 #include "win32_paths.h"
 

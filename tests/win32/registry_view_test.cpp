@@ -5,7 +5,7 @@
 #include "about/frm_about.h"
 #include "fake_services.h"
 #include "fake_window.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {
@@ -82,8 +82,8 @@ TEST(SystemInformation, IsUnavailableUnderThisRegistry) {
   FakeClipboard clipboard;
   const auto registry = platform::MakeNativeRegistry();
   FakeProgramInfo program;
-  app::Services services{windows,   files,     dialogs, programs,
-                         clipboard, *registry, program, platform::kWindowsPaths};
+  form::Services services{windows,   files,     dialogs, programs,
+                          clipboard, *registry, program, platform::kWindowsPaths};
   about::FrmAbout dialog(services);
   dialogs.answers = {platform::Answer::Ok};
   about::StartSysInfo(dialog);

@@ -14,9 +14,9 @@ using platform::win32::Narrow;
 void Win32Program::Start(const std::string& folder) {
   windows_ = std::make_unique<platform::win32::Win32WindowSystem>(
       ::GetModuleHandleW(nullptr), [this] { ++quits; }, folder);
-  services_ = std::make_unique<app::Services>(
-      app::Services{*windows_, HandlerFiles(), HandlerDialogs(), programs, clipboard, registry,
-                    program, platform::kWindowsPaths});
+  services_ = std::make_unique<form::Services>(
+      form::Services{*windows_, HandlerFiles(), HandlerDialogs(), programs, clipboard, registry,
+                     program, platform::kWindowsPaths});
   application_ = std::make_unique<app::Application>(*services_);
   application_->Start();
   Pump();

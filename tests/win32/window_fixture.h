@@ -11,7 +11,7 @@
 
 #include "app/application.h"
 #include "fake_services.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/window_system_win32.h"
 #include "win32_paths.h"
@@ -48,7 +48,7 @@ class Win32Program : public ::testing::Test {
 
  private:
   std::unique_ptr<platform::win32::Win32WindowSystem> windows_;
-  std::unique_ptr<app::Services> services_;
+  std::unique_ptr<form::Services> services_;
   std::unique_ptr<app::Application> application_;
 };
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/posix/file_system_of_posix.h"
 #include "platform/posix/mount_table_posix.h"
 #include "platform/stuck_places.h"

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <string>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/posix/copy_file_posix.h"
 #include "platform/posix/file_checks_posix.h"
 #include "platform/posix/unique_fd_posix.h"

@@ -1,7 +1,7 @@
 // Process-wide settings of the Linux program.
 #include <csignal>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 
 namespace vantrel::platform {
 

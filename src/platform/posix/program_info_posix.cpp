@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "version.h"
 
 namespace vantrel::platform {

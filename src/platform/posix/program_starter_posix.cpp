@@ -12,7 +12,7 @@
 #include <span>
 #include <string_view>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/posix/program_search_posix.h"
 #include "platform/posix/unique_fd_posix.h"
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <string_view>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/posix/program_search_posix.h"
 
 namespace vantrel::platform {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/posix/temporary_name_posix.h"
 #include "platform/posix/unique_fd_posix.h"
 

@@ -1,6 +1,6 @@
 // The named temporary files of copies in progress: a lock that tells a file being written from
 // one a killed copy left behind, the removal of such leftovers, and the process's own record of
-// the files it is writing, removed as the program ends (RemoveCopiesInProgress in native.h).
+// the files it is writing, removed as the program ends (RemoveCopiesInProgress in os_services.h).
 #pragma once
 
 #include <sys/stat.h>

@@ -11,8 +11,8 @@
 
 #include "lists/listing.h"
 #include "platform/folder_reader.h"
-#include "platform/native.h"
 #include "platform/off_thread_calls.h"
+#include "platform/os_services.h"
 #include "platform/qt/app_icons.h"
 #include "platform/qt/drag_data.h"
 #include "platform/qt/qt_picture.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "app/application.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/qt/system_services.h"
 #include "version.h"
 

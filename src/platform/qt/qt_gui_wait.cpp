@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/qt/qt_window.h"
 
 namespace vantrel::platform::qt {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/native.h"
 #include "platform/off_thread.h"
+#include "platform/os_services.h"
 #include "platform/qt/front_end_context.h"
 #include "platform/qt/qt_gui_wait.h"
 #include "platform/window_system.h"

@@ -1,6 +1,6 @@
 #include "platform/qt/system_services.h"
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 
 namespace vantrel::platform::qt {
 

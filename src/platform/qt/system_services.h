@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/services.h"
+#include "form/services.h"
 #include "platform/off_thread_calls.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_dialogs.h"
@@ -20,7 +20,7 @@ class SystemServices {
   SystemServices(const SystemServices&) = delete;
   SystemServices& operator=(const SystemServices&) = delete;
 
-  app::Services& services() { return services_; }
+  form::Services& services() { return services_; }
 
  private:
   QtWindowSystem windows_;
@@ -34,7 +34,7 @@ class SystemServices {
   std::unique_ptr<ProgramInfo> program_;
   QtDialogs dialogs_;
   QtClipboard clipboard_;
-  app::Services services_;
+  form::Services services_;
 };
 
 }  // namespace vantrel::platform::qt

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "lists/listing.h"
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_text.h"
 

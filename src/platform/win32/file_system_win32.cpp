@@ -1,5 +1,5 @@
 // FileSystem on Windows. Paths arrive as UTF-8 and go to the wide functions (see SystemPath).
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/win32/copy_file_win32.h"
 #include "platform/win32/file_calls.h"
 #include "platform/win32/file_version_win32.h"

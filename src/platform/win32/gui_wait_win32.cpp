@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/win32/form_window.h"
 
 namespace vantrel::platform::win32 {

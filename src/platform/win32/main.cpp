@@ -1,7 +1,7 @@
 // Vantrel.exe: the real services, the application, and the message loop.
 #include "app/application.h"
-#include "platform/native.h"
 #include "platform/off_thread_calls.h"
+#include "platform/os_services.h"
 #include "platform/win32/clipboard_win32.h"
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/win32_api.h"
@@ -25,8 +25,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const auto native_registry = platform::MakeNativeRegistry();
   platform::OffThreadRegistry registry(*native_registry, windows.off_thread());
   const auto program = platform::MakeNativeProgramInfo();
-  app::Services services{windows,   files,    dialogs,  programs,
-                         clipboard, registry, *program, platform::kWindowsPaths};
+  form::Services services{windows,   files,    dialogs,  programs,
+                          clipboard, registry, *program, platform::kWindowsPaths};
   app::Application application(services);
   application.Start();
   return platform::win32::RunMessageLoop(windows);

@@ -1,5 +1,5 @@
 // Process-wide settings of the Windows program.
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/win32/win32_api.h"
 
 namespace vantrel::platform {

@@ -2,7 +2,7 @@
 // executable's own version record, or the numbers set in the build when it carries none.
 #include <vector>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_text.h"
 #include "version.h"

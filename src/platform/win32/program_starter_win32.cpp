@@ -6,7 +6,7 @@
 #include <cwctype>
 #include <optional>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/win32/command_line_win32.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_path.h"

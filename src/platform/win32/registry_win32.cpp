@@ -3,7 +3,7 @@
 // string values come back converted to UTF-8, which is the same text when it is plain ASCII.
 #include <vector>
 
-#include "platform/native.h"
+#include "platform/os_services.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_text.h"
 

@@ -4,8 +4,8 @@
 
 #include <utility>
 
-#include "platform/native.h"
 #include "platform/off_thread_calls.h"
+#include "platform/os_services.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/picture_win32.h"
 #include "platform/win32/win32_path.h"

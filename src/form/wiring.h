@@ -7,7 +7,7 @@
 
 #include "platform/events.h"
 
-namespace vantrel::app {
+namespace vantrel::form {
 
 template <class Form>
 struct Wiring {
@@ -46,4 +46,4 @@ class Dispatcher final : public platform::EventSink {
   Form* form_ = nullptr;
 };
 
-}  // namespace vantrel::app
+}  // namespace vantrel::form

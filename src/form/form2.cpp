@@ -1,6 +1,6 @@
-#include "app/form2.h"
+#include "form/form2.h"
 
-namespace vantrel::app {
+namespace vantrel::form {
 
 Form2::Form2(platform::Window& window, Services& services, std::unique_ptr<about::FrmAbout>& about)
     : window(window),
@@ -19,4 +19,4 @@ Form2::Form2(platform::Window& window, Services& services, std::unique_ptr<about
       services(services),
       about(about) {}
 
-}  // namespace vantrel::app
+}  // namespace vantrel::form

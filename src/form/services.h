@@ -11,7 +11,7 @@
 #include "platform/registry.h"
 #include "platform/window_system.h"
 
-namespace vantrel::app {
+namespace vantrel::form {
 
 struct Services {
   platform::WindowSystem& windows;
@@ -24,4 +24,4 @@ struct Services {
   platform::PathStyle paths;
 };
 
-}  // namespace vantrel::app
+}  // namespace vantrel::form

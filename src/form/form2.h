@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/services.h"
+#include "form/services.h"
 #include "platform/controls.h"
 #include "platform/window_description.h"
 
@@ -12,7 +12,7 @@ namespace vantrel::about {
 class FrmAbout;
 }
 
-namespace vantrel::app {
+namespace vantrel::form {
 
 struct Form2 {
   Form2(platform::Window& window, Services& services, std::unique_ptr<about::FrmAbout>& about);
@@ -36,4 +36,4 @@ struct Form2 {
 
 const platform::WindowDescription& Form2Description();
 
-}  // namespace vantrel::app
+}  // namespace vantrel::form

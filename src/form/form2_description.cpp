@@ -3,9 +3,9 @@
 #include <array>
 #include <utility>
 
-#include "app/form2.h"
+#include "form/form2.h"
 
-namespace vantrel::app {
+namespace vantrel::form {
 namespace {
 
 using platform::Colour;
@@ -152,4 +152,4 @@ const platform::WindowDescription& Form2Description() {
   return kForm2;
 }
 
-}  // namespace vantrel::app
+}  // namespace vantrel::form

@@ -1,5 +1,5 @@
-// The services of the system the program runs on, created by main() and by the tests that work
-// on real folders.
+// The services of the operating system the program runs on, created by main() and by the tests
+// that work on real folders.
 #pragma once
 
 #include <chrono>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/drive_info.h"
 #include "platform/file_system.h"
 #include "platform/off_thread.h"
 #include "platform/program_info.h"
@@ -14,11 +15,6 @@
 #include "platform/registry.h"
 
 namespace vantrel::platform {
-
-struct DriveInfo {
-  std::string text;  // what the drive list shows and reports; usable as a folder path
-  std::string root;  // the drive's root folder
-};
 
 // Process-wide settings made once at start-up, before any file is written: on POSIX a write past
 // the file-size limit (RLIMIT_FSIZE) fails with EFBIG instead of killing the program (SIGXFSZ is
