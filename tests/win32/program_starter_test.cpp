@@ -1,4 +1,6 @@
-// Starting programs, the accessories, and the program's own folder and version on Windows.
+// ProgramStarter on Windows: the contract every starter keeps (tests/contract), and what is
+// Windows's own: the window style reaches the program, batch files are refused, the accessories
+// are the system folder's.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -6,8 +8,9 @@
 #include <fstream>
 #include <thread>
 
+#include "contract_place.h"
 #include "platform/os_services.h"
-#include "version.h"
+#include "program_starter_contract.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {
@@ -47,7 +50,8 @@ TEST_F(Starting, StartsThatExactFileWithItsWindowStyle) {
   EXPECT_EQ(WaitForMarker(plain), std::to_string(SW_SHOWNORMAL));
 }
 
-TEST_F(Starting, NothingThatIsNoProgramStarts) {
+// A missing file, a text file, a folder are the contract's (ProgramStarterContract).
+TEST_F(Starting, BatchFilesAreNotStarted) {
   // A batch file would run through the command interpreter: refused, so its marker never comes.
   const std::string marker = Join(temp.str(), "batch ran");
   for (const char* name : {"run.bat", "run.CMD", "run.bat. "}) {
@@ -58,11 +62,6 @@ TEST_F(Starting, NothingThatIsNoProgramStarts) {
   // A NUL would end the path at the system's call, at the batch file the name's end hides.
   EXPECT_FALSE(programs->Start(Join(temp.str(), "run.bat") + std::string(1, '\0') + "\\plain.exe",
                                WindowStyle::Normal));
-  temp.Write("notes.txt", "not a program");
-  EXPECT_FALSE(programs->Start(Join(temp.str(), "notes.txt"), WindowStyle::Normal));
-  EXPECT_FALSE(programs->Start(Join(temp.str(), "missing.exe"), WindowStyle::Normal));
-  EXPECT_FALSE(programs->Start(temp.str() + "\\", WindowStyle::Normal));
-  EXPECT_FALSE(programs->Start("", WindowStyle::Normal));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(Exists(marker));
 }
@@ -79,17 +78,11 @@ TEST(Accessories, AreTheSystemFoldersOwnProgramsWhereThereAreAny) {
   EXPECT_EQ(calculator.empty(), !Exists(platform::win32::Narrow(system) + "\\calc.exe"));
 }
 
-// This test program carries a version record of its own (2.10.7), unlike the numbers set in
-// the build (1.0.0): the version comes from the record.
-TEST(ProgramInfo, FolderAndVersionAreThoseOfTheRunningProgram) {
-  const auto program = platform::MakeNativeProgramInfo();
-  EXPECT_EQ(program->Folder(), TestProgramFolder());
-  const platform::Version version = program->ProgramVersion();
-  EXPECT_EQ(version.major, 2);
-  EXPECT_EQ(version.minor, 10);
-  EXPECT_EQ(version.revision, 7);
-  EXPECT_NE(kVersionMinor, 10);
-}
-
 }  // namespace
 }  // namespace vantrel::testing
+
+namespace vantrel::contract {
+VANTREL_PROGRAM_STARTER_CONTRACT(Win32, ::testing::Values(ProgramStarterMaker{
+                                            "native", testing::MakePlace,
+                                            platform::MakeNativeProgramStarter}));
+}  // namespace vantrel::contract

@@ -1,83 +1,15 @@
-// Reading folders and drives on Windows.
+// The drives on Windows: their letters and labels, the file system of a path, the working folder.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>
 #include <utility>
 
-#include "lists/listing.h"
-#include "platform/folder_reader.h"
 #include "platform/os_services.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {
 namespace {
-
-using lists::EntryKind;
-
-const lists::FolderEntry* Entry(const std::vector<lists::FolderEntry>& entries,
-                                const std::string& name) {
-  for (const auto& entry : entries) {
-    if (entry.name == name) return &entry;
-  }
-  return nullptr;
-}
-
-TEST(ReadFolder, ListsFilesAndFoldersWithTheirKindAndHiddenMark) {
-  TempFolder temp;
-  temp.Write("a.txt", "a");
-  temp.Folder("sub");
-  const std::string hidden = temp.Write("secret.txt", "");
-  ::SetFileAttributesW(W(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
-  const std::string system = temp.Folder("system");
-  ::SetFileAttributesW(W(system).c_str(), FILE_ATTRIBUTE_SYSTEM);
-  const std::string unicode = "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80.txt";
-  temp.Write(unicode, "u");
-
-  const auto entries = platform::ReadFolder(temp.str(), false);
-  ASSERT_TRUE(entries);
-  EXPECT_EQ(entries->size(), 5u);  // no "." or ".."
-  ASSERT_TRUE(Entry(*entries, "a.txt") && Entry(*entries, "sub") && Entry(*entries, unicode));
-  EXPECT_EQ(Entry(*entries, "a.txt")->kind, lists::EntryKind::File);
-  EXPECT_FALSE(Entry(*entries, "a.txt")->hidden);
-  EXPECT_EQ(Entry(*entries, "sub")->kind, lists::EntryKind::Folder);
-  EXPECT_TRUE(Entry(*entries, "secret.txt")->hidden);
-  EXPECT_TRUE(Entry(*entries, "system")->hidden);
-  EXPECT_EQ(lists::FileListNames(*entries, "*.exe*", true), std::vector<std::string>{});
-}
-
-// The lists' one-pass snapshot sees what ReadFolder sees, and needs no second look at any file.
-TEST(ReadFolder, SnapshotHoldsTheSameEntriesWithEveryModeKnown) {
-  TempFolder temp;
-  temp.Write("PROG.EXE", "p");
-  temp.Folder("sub");
-  const std::string hidden = temp.Write("secret.txt", "");
-  ::SetFileAttributesW(W(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
-  const auto snapshot = platform::ReadFolderSnapshot(temp.str());
-  ASSERT_TRUE(snapshot);
-  ASSERT_EQ(snapshot->size(), 3u);
-  for (std::size_t i = 0; i < snapshot->size(); ++i) {
-    const std::string name(snapshot->Name(i));
-    EXPECT_EQ(snapshot->at(i).kind,
-              name == "sub" ? lists::EntryKind::Folder : lists::EntryKind::File)
-        << name;
-    EXPECT_EQ(snapshot->IsHidden(i), name == "secret.txt") << name;
-    EXPECT_TRUE(snapshot->IsModeKnown(i)) << name;
-  }
-  EXPECT_FALSE(platform::ReadFolderSnapshot(temp.str() + "\\missing"));
-}
-
-TEST(ReadFolder, FailsForWhatIsNoReadableFolder) {
-  TempFolder temp;
-  const std::string file = temp.Write("a.txt", "a");
-  EXPECT_EQ(platform::ReadFolder(Join(temp.str(), "missing"), false), std::nullopt);
-  EXPECT_EQ(platform::ReadFolder(file, false), std::nullopt);
-  const std::string empty = temp.Folder("empty");
-  ASSERT_TRUE(platform::ReadFolder(empty, false));
-  EXPECT_TRUE(platform::ReadFolder(empty, false)->empty());
-  EXPECT_TRUE(platform::ReadFolder("C:\\", false));
-  EXPECT_TRUE(platform::ReadFolder(empty + "\\", false));
-}
 
 TEST(Drives, EveryDriveReadsAsLetterColonAndOptionalLabel) {
   const auto drives = platform::ListDrives(platform::ImmediateOffThread());
