@@ -14,7 +14,7 @@
 
 #include "contract_place.h"
 #include "platform/os_services.h"
-#include "platform/posix/program_starter.h"
+#include "platform/posix/make_program_starter.h"
 #include "program_starter_contract.h"
 #include "sandbox.h"
 

@@ -1,6 +1,6 @@
 // Starting programs on POSIX: the file itself is executed (no shell, no arguments), in a session
 // of its own, and handed to init at once so it never becomes our zombie and is never waited for.
-#include "platform/posix/program_starter.h"
+#include "platform/posix/make_program_starter.h"
 
 #include <fcntl.h>
 #include <signal.h>

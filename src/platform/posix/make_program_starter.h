@@ -1,4 +1,4 @@
-// The POSIX program starter, with the program search folders open to tests.
+// Making the POSIX program starter with chosen program search folders, as the tests do.
 #pragma once
 
 #include <memory>
