@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "platform/posix/file_system_of_posix.h"
-#include "platform/posix/mount_table_posix.h"
+#include "platform/posix/file_system_of.h"
+#include "platform/posix/mount_table.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "platform/posix/registry_view_posix.h"
+#include "platform/posix/registry_view.h"
 
 // Input: NAME=value lines, an empty line, then the text to expand.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

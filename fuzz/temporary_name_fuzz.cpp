@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "platform/posix/temporary_name_posix.h"
+#include "platform/posix/temporary_name.h"
 
 namespace {
 

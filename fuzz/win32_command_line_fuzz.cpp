@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "platform/win32/command_line_win32.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/command_line.h"
+#include "platform/win32/text.h"
 
 #ifdef _WIN32
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 // After the Windows headers, which it needs.
 #include <shellapi.h>
 #endif

@@ -4,7 +4,7 @@
 // replays the same corpus with the system's own comparison under Wine.
 #include <cstddef>
 
-#include "platform/win32/same_name_win32.h"
+#include "platform/win32/same_name.h"
 
 namespace vantrel::platform::win32 {
 namespace {

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "platform/win32/same_name_win32.h"
-#include "platform/win32/temporary_name_win32.h"
+#include "platform/win32/same_name.h"
+#include "platform/win32/temporary_name.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/text.h"
 
 namespace {
 

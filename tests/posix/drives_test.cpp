@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/os_services.h"
-#include "platform/posix/mount_table_posix.h"
+#include "platform/posix/mount_table.h"
 #include "sandbox.h"
 
 namespace vantrel::testing {

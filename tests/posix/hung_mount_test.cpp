@@ -20,9 +20,9 @@
 #include "hung_mount.h"
 #include "platform/off_thread_calls.h"
 #include "platform/os_services.h"
-#include "platform/posix/copy_file_posix.h"
-#include "platform/posix/registry_view_posix.h"
-#include "platform/posix/temporary_name_posix.h"
+#include "platform/posix/copy_file.h"
+#include "platform/posix/registry_view.h"
+#include "platform/posix/temporary_name.h"
 #include "sandbox.h"
 #include "test_gui_wait.h"
 

@@ -1,4 +1,5 @@
-// ProgramStarter on POSIX: the exact file starts, on its own, and leaves no zombie.
+// ProgramStarter on POSIX: the contract every starter keeps (tests/contract), and what is POSIX's
+// own: the exact file starts, on its own, and leaves no zombie.
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -11,8 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include "contract_place.h"
 #include "platform/os_services.h"
-#include "platform/posix/program_starter_posix.h"
+#include "platform/posix/make_program_starter.h"
+#include "program_starter_contract.h"
 #include "sandbox.h"
 
 namespace vantrel::platform {
@@ -118,12 +121,10 @@ TEST_F(ProgramStarterTest, AMinimizedProgramStartsJustAsANormalOne) {
   EXPECT_TRUE(HasNoChildren());
 }
 
-TEST_F(ProgramStarterTest, WhatIsNoProgramIsNotStarted) {
-  EXPECT_FALSE(starter->Start(box / "missing", WindowStyle::Normal));
+// What is no program at all is the contract's (ProgramStarterContract). A script without an
+// execute bit is not started either.
+TEST_F(ProgramStarterTest, WhatIsNotMarkedExecutableOrCannotRunIsNotStarted) {
   EXPECT_FALSE(starter->Start(box.Write("text.sh", "#!/bin/sh\n", 0644), WindowStyle::Normal));
-  EXPECT_FALSE(starter->Start(box.Folder("folder"), WindowStyle::Normal));
-  EXPECT_FALSE(starter->Start(box.path() + "/", WindowStyle::Normal));
-  EXPECT_FALSE(starter->Start("", WindowStyle::Normal));
   // Marked executable but no program: the failed exec is reported, not lost in a child.
   EXPECT_FALSE(starter->Start(box.Write("garbage",
                                         "\x7f"
@@ -187,3 +188,9 @@ TEST_F(FindAccessoryTest, GivesNothingWhereNoneIsInstalled) {
 
 }  // namespace
 }  // namespace vantrel::platform
+
+namespace vantrel::contract {
+VANTREL_PROGRAM_STARTER_CONTRACT(Posix, ::testing::Values(ProgramStarterMaker{
+                                            "native", posix_testing::MakePlace,
+                                            platform::MakeNativeProgramStarter}));
+}  // namespace vantrel::contract

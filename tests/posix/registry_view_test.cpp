@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/os_services.h"
-#include "platform/posix/registry_view_posix.h"
+#include "platform/posix/registry_view.h"
 #include "sandbox.h"
 
 namespace vantrel::platform {

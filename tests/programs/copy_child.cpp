@@ -1,8 +1,8 @@
 // A program that makes one copy with the Windows copy and exits (0 when it succeeded): the copy
 // tests kill it while it copies.
 #include "platform/os_services.h"
-#include "platform/win32/win32_api.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/api.h"
+#include "platform/win32/text.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) return 2;

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR command_line, int) {
   wchar_t path[MAX_PATH * 4] = {};

@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/clipboard.h"
+#include "platform/qt/dialogs.h"
 #include "qt_fixture.h"
 
 namespace vantrel::testing {

@@ -17,8 +17,8 @@
 
 #include "app/application.h"
 #include "platform/off_thread_calls.h"
-#include "platform/posix/temporary_files_posix.h"
-#include "platform/qt/qt_dialogs.h"
+#include "platform/posix/temporary_files.h"
+#include "platform/qt/dialogs.h"
 #include "qt_fixture.h"
 
 namespace vantrel::testing {

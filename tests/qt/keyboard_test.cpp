@@ -20,7 +20,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/dialogs.h"
 #include "qt_fixture.h"
 
 namespace vantrel::testing {

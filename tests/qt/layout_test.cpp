@@ -15,7 +15,7 @@
 #include <string>
 
 #include "designed_places.h"
-#include "platform/qt/qt_text.h"
+#include "platform/qt/text.h"
 #include "qt_fixture.h"
 
 namespace vantrel::testing {

@@ -22,7 +22,7 @@
 
 #include "form/form2.h"
 #include "platform/qt/app_icons.h"
-#include "platform/qt/qt_text.h"
+#include "platform/qt/text.h"
 #include "qt_fixture.h"
 
 namespace vantrel::testing {

@@ -5,7 +5,7 @@
 #include <QImage>
 #include <chrono>
 
-#include "platform/qt/qt_picture.h"
+#include "platform/qt/picture.h"
 #include "qt_fixture.h"
 
 namespace vantrel::testing {

@@ -18,7 +18,7 @@
 #include "app/application.h"
 #include "fake_services.h"
 #include "platform/events.h"
-#include "platform/qt/qt_window_system.h"
+#include "platform/qt/window_system.h"
 #include "temp_folder.h"
 
 namespace vantrel::testing {

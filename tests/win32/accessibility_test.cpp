@@ -24,7 +24,7 @@
 #include "about/frm_about.h"
 #include "form/form2.h"
 #include "lists/visible_text.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/text.h"
 
 namespace vantrel::testing {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "platform/win32/clipboard_win32.h"
-#include "platform/win32/dialogs_win32.h"
+#include "platform/win32/clipboard.h"
+#include "platform/win32/dialogs.h"
 #include "platform/win32/input_box.h"
 #include "window_fixture.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 
 namespace vantrel::testing::faults {
 

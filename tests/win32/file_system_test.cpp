@@ -1,10 +1,17 @@
-// Delete, new folder, file length and existence on Windows.
+// FileSystem on Windows: the contract every FileSystem keeps (tests/contract), and what is
+// Windows's own: names that differ only in case, names Windows would shorten, paths past
+// MAX_PATH, hidden files and wildcards, a file another program holds open.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
+#include "contract_place.h"
+#include "file_system_contract.h"
 #include "lists/listing.h"
 #include "platform/folder_reader.h"
 #include "platform/os_services.h"
-#include "platform/win32/win32_path.h"
+#include "platform/win32/path.h"
+#include "platform/win32/unique_handle.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {
@@ -16,30 +23,9 @@ class FileSystem : public ::testing::Test {
   std::unique_ptr<platform::FileSystem> files = platform::MakeNativeFileSystem();
 };
 
-TEST_F(FileSystem, DeleteRemovesOneFileAndNeverAFolder) {
-  const std::string file = temp.Write("a.txt", "a");
-  const std::string empty = temp.Folder("empty");
-  const std::string locked = temp.Write("locked.txt", "keep");
-  SetReadOnly(locked, true);
-
-  EXPECT_FALSE(files->DeleteFile(file));
-  EXPECT_FALSE(Exists(file));
-  EXPECT_TRUE(files->DeleteFile(empty));
-  EXPECT_TRUE(files->DeleteFile(empty + "\\"));
-  EXPECT_TRUE(files->DeleteFile(temp.str() + "\\"));  // nothing selected names the folder
-  EXPECT_TRUE(IsFolder(empty));
-  EXPECT_TRUE(files->DeleteFile(locked));  // read-only, as Windows itself refuses
-  EXPECT_EQ(ReadAll(locked), "keep");
-  EXPECT_TRUE(files->DeleteFile(file));  // already gone
-  SetReadOnly(locked, false);
-}
-
-TEST_F(FileSystem, MakeFolderMakesOneLevelUnderTheTypedName) {
+TEST_F(FileSystem, MakeFolderTakesTheTypedNameAndRefusesOneDifferingOnlyInCase) {
   EXPECT_FALSE(files->MakeFolder(Join(temp.str(), "New")));
-  EXPECT_TRUE(IsFolder(Join(temp.str(), "New")));
   EXPECT_TRUE(files->MakeFolder(Join(temp.str(), "new")));  // names differ only in case
-  EXPECT_TRUE(files->MakeFolder(Join(temp.str(), "missing\\child")));
-  EXPECT_FALSE(IsFolder(Join(temp.str(), "missing")));
   EXPECT_TRUE(files->MakeFolder(Join(temp.str(), "what?")));
   EXPECT_FALSE(files->MakeFolder(Join(temp.str(), "Caf\xC3\xA9 \xE2\x9C\x93")));
   EXPECT_EQ(RawNames(temp.str()), (std::vector<std::string>{"Caf\xC3\xA9 \xE2\x9C\x93", "New"}));
@@ -78,39 +64,64 @@ TEST_F(FileSystem, PathsLongerThanMaxPathWork) {
   }
 }
 
-TEST_F(FileSystem, LengthIsSixtyFourBitAndOnlyForFiles) {
-  const std::string small = temp.Write("small.bin", std::string(1536, 'x'));
-  const std::string big = Join(temp.str(), "big.bin");
-  const HANDLE file =
-      ::CreateFileW(W(big).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  LARGE_INTEGER size{};
-  size.QuadPart = 5'000'000'000LL;
-  ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-  ASSERT_TRUE(::SetEndOfFile(file));
-  ::CloseHandle(file);
-
-  EXPECT_EQ(files->FileLength(small), 1536u);
+TEST_F(FileSystem, LengthReadsAPathWithADoubledSeparator) {
+  temp.Write("small.bin", std::string(1536, 'x'));
   EXPECT_EQ(files->FileLength(temp.str() + "\\\\small.bin"), 1536u);
-  EXPECT_EQ(files->FileLength(big), 5'000'000'000u);
-  EXPECT_EQ(files->FileLength(temp.str()), std::nullopt);
-  EXPECT_EQ(files->FileLength(Join(temp.str(), "missing")), std::nullopt);
 }
 
 TEST_F(FileSystem, ExistsFindsExactlyOneNormalFile) {
   const std::string file = temp.Write("MSINFO32.EXE", "");
   const std::string hidden = temp.Write("hidden.exe", "");
   ::SetFileAttributesW(W(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
-  temp.Folder("folder.exe");
 
   EXPECT_EQ(files->FileExists(file), "MSINFO32.EXE");
   EXPECT_EQ(files->FileExists(Join(temp.str(), "msinfo32.exe")), "MSINFO32.EXE");
   EXPECT_EQ(files->FileExists(Join(temp.str(), "*.EXE")), "");
   EXPECT_EQ(files->FileExists(Join(temp.str(), "MSINFO3?.EXE")), "");
   EXPECT_EQ(files->FileExists(hidden), "");
-  EXPECT_EQ(files->FileExists(Join(temp.str(), "folder.exe")), "");
-  EXPECT_EQ(files->FileExists(temp.str() + "\\"), "");
+}
+
+// ---- The delete that ends a move, beyond the contract.
+
+class GuardedDelete : public FileSystem {
+ protected:
+  void SetUp() override {
+    source = temp.Write("report.txt", "first version");
+    ASSERT_FALSE(files->CopyFile(source, Join(temp.Folder("copies"), "report.txt"), &copied));
+  }
+
+  std::string source;
+  platform::FileVersion copied;
+};
+
+TEST_F(GuardedDelete, RemovesTheUnchangedSourceUnderAnySpellingOfItsName) {
+  EXPECT_NE(copied.volume, 0u);
+  std::string upper = source;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_FALSE(files->DeleteCopiedFile(upper, copied));
+  EXPECT_FALSE(Exists(source));
+  EXPECT_EQ(RawNames(temp.str()), std::vector<std::string>{"copies"});
+}
+
+// Being written by another program: it could change between the check and the delete.
+TEST_F(GuardedDelete, RefusesAFileInUse) {
+  {
+    platform::win32::UniqueHandle writer(::CreateFileW(W(source).c_str(), GENERIC_WRITE,
+                                                       FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                                       OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writer.valid());
+    EXPECT_TRUE(files->DeleteCopiedFile(source, copied));
+    EXPECT_TRUE(Exists(source));
+  }
+  EXPECT_FALSE(files->DeleteCopiedFile(source, copied));  // and once nothing stands in the way
+  EXPECT_FALSE(Exists(source));
 }
 
 }  // namespace
 }  // namespace vantrel::testing
+
+namespace vantrel::contract {
+VANTREL_FILE_SYSTEM_CONTRACT(Win32,
+                             ::testing::Values(FileSystemMaker{"native", testing::MakePlace,
+                                                               platform::MakeNativeFileSystem}));
+}  // namespace vantrel::contract

@@ -14,7 +14,7 @@
 #include "platform/off_thread_calls.h"
 #include "platform/os_services.h"
 #include "platform/stuck_places.h"
-#include "platform/win32/dialogs_win32.h"
+#include "platform/win32/dialogs.h"
 #include "platform/win32/unique_handle.h"
 #include "window_fixture.h"
 
@@ -286,11 +286,11 @@ class CopyWait : public GuiWait {
 TEST_F(CopyWait, ADriveListDroppedDownDuringAWaitReadsNothingAndTheWaitEndsOnTime) {
   int reads = 0;
   const auto drives = windows().front_end().drives.Drives();
-  windows().SetDriveReader([&](platform::OffThread& off_thread) {
+  drive_reader = [&](platform::OffThread& off_thread) {
     ++reads;
     (void)off_thread.Run([] { ::Sleep(2000); });
     return drives;
-  });
+  };
   const HWND drive1 = Control("Drive1");
   After(50ms, [drive1] { ::SendMessageW(drive1, CB_SHOWDROPDOWN, TRUE, 0); });
   Clock::time_point released;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "designed_places.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/text.h"
 #include "window_fixture.h"
 
 namespace vantrel::testing {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <tuple>
 
-#include "platform/win32/win32_text.h"
+#include "platform/win32/text.h"
 
 namespace vantrel::testing {
 namespace {
@@ -208,7 +208,7 @@ TEST_F(MainWindow, DroppingDownADriveListReadsTheDrivesAgain) {
   const std::vector<platform::DriveInfo> at_start = windows().front_end().drives.Drives();
   std::vector<platform::DriveInfo> now = at_start;
   now.push_back({stick, stick});
-  windows().SetDriveReader([&](platform::OffThread&) { return now; });
+  drive_reader = [&](platform::OffThread&) { return now; };
   const auto drop_down = [&](HWND list) {
     ::SendMessageW(Form2().hwnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), CBN_DROPDOWN),
                    reinterpret_cast<LPARAM>(list));

@@ -2,8 +2,8 @@
 // to the file functions reach exactly the named file.
 #include <gtest/gtest.h>
 
-#include "platform/win32/win32_path.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/path.h"
+#include "platform/win32/text.h"
 
 namespace vantrel::testing {
 namespace {

@@ -13,7 +13,8 @@ using platform::win32::Narrow;
 
 void Win32Program::Start(const std::string& folder) {
   windows_ = std::make_unique<platform::win32::Win32WindowSystem>(
-      ::GetModuleHandleW(nullptr), [this] { ++quits; }, folder);
+      ::GetModuleHandleW(nullptr), [this] { ++quits; }, folder,
+      [this](platform::OffThread& off_thread) { return drive_reader(off_thread); });
   services_ = std::make_unique<form::Services>(
       form::Services{*windows_, HandlerFiles(), HandlerDialogs(), programs, clipboard, registry,
                      program, platform::kWindowsPaths});

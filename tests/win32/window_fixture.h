@@ -13,7 +13,7 @@
 #include "fake_services.h"
 #include "platform/os_services.h"
 #include "platform/win32/form_window.h"
-#include "platform/win32/window_system_win32.h"
+#include "platform/win32/window_system.h"
 #include "win32_paths.h"
 
 namespace vantrel::testing {
@@ -38,6 +38,9 @@ class Win32Program : public ::testing::Test {
   int NameIndex(std::string_view file_list, const std::string& name);
 
   TempFolder temp;
+  // How the drive lists read the drives, at start and each time one drops down.
+  platform::win32::Win32WindowSystem::DriveReader drive_reader =
+      [](platform::OffThread& off_thread) { return platform::ListDrives(off_thread); };
   int quits = 0;  // how often the program asked its loop to end
   ScriptedDialogs dialogs;
   RecordingFileSystem files{platform::MakeNativeFileSystem()};

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/qt/qt_text.h"
+#include "platform/qt/text.h"
 
 namespace vantrel::platform::qt {
 

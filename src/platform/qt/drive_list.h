@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/controls.h"
-#include "platform/qt/qt_control.h"
+#include "platform/qt/control.h"
 
 namespace vantrel::platform::qt {
 

@@ -3,7 +3,7 @@
 // else are refused.
 #pragma once
 
-#include "platform/qt/qt_control.h"
+#include "platform/qt/control.h"
 
 namespace vantrel::platform::qt {
 

@@ -15,7 +15,7 @@
 #include "platform/os_services.h"
 #include "platform/qt/app_icons.h"
 #include "platform/qt/drag_data.h"
-#include "platform/qt/qt_picture.h"
+#include "platform/qt/picture.h"
 
 namespace vantrel::platform::qt {
 

@@ -14,9 +14,9 @@
 #include <string>
 
 #include "platform/controls.h"
+#include "platform/qt/control.h"
 #include "platform/qt/execute_bits_scan.h"
 #include "platform/qt/file_list_model.h"
-#include "platform/qt/qt_control.h"
 
 namespace vantrel::platform::qt {
 

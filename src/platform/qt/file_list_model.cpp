@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/qt/qt_text.h"
+#include "platform/qt/text.h"
 
 namespace vantrel::platform::qt {
 

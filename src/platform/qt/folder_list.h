@@ -7,8 +7,8 @@
 #include <string>
 
 #include "platform/controls.h"
+#include "platform/qt/control.h"
 #include "platform/qt/folder_list_model.h"
-#include "platform/qt/qt_control.h"
 
 namespace vantrel::platform::qt {
 

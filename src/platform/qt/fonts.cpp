@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "platform/qt/qt_text.h"
+#include "platform/qt/text.h"
 
 namespace vantrel::platform::qt {
 

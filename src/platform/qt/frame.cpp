@@ -1,6 +1,6 @@
 #include "platform/qt/frame.h"
 
-#include "platform/qt/qt_text.h"
+#include "platform/qt/text.h"
 
 namespace vantrel::platform::qt {
 

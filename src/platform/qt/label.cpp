@@ -3,7 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 
-#include "platform/qt/qt_text.h"
+#include "platform/qt/text.h"
 
 namespace vantrel::platform::qt {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "platform/qt/geometry.h"
-#include "platform/qt/qt_text.h"
+#include "platform/qt/text.h"
 
 namespace vantrel::platform::qt {
 

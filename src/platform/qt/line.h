@@ -6,7 +6,7 @@
 #include <QLine>
 #include <QWidget>
 
-#include "platform/qt/qt_control.h"
+#include "platform/qt/control.h"
 
 namespace vantrel::platform::qt {
 

@@ -6,7 +6,7 @@
 #include <QProxyStyle>
 #include <QStyleOptionMenuItem>
 
-#include "platform/qt/qt_text.h"
+#include "platform/qt/text.h"
 
 namespace vantrel::platform::qt {
 

@@ -3,7 +3,7 @@
 // control. Only installed for the events that have a handler.
 #pragma once
 
-#include "platform/qt/qt_control.h"
+#include "platform/qt/control.h"
 
 namespace vantrel::platform::qt {
 

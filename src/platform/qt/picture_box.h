@@ -4,7 +4,7 @@
 
 #include <QLabel>
 
-#include "platform/qt/qt_control.h"
+#include "platform/qt/control.h"
 
 namespace vantrel::platform::qt {
 

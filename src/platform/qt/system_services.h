@@ -7,9 +7,9 @@
 
 #include "form/services.h"
 #include "platform/off_thread_calls.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_dialogs.h"
-#include "platform/qt/qt_window_system.h"
+#include "platform/qt/clipboard.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/window_system.h"
 
 namespace vantrel::platform::qt {
 

@@ -19,7 +19,7 @@
 #include "platform/qt/line.h"
 #include "platform/qt/mouse_events.h"
 #include "platform/qt/picture_box.h"
-#include "platform/qt/qt_text.h"
+#include "platform/qt/text.h"
 
 namespace vantrel::platform::qt {
 

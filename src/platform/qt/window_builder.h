@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/qt/control.h"
 #include "platform/qt/form_widget.h"
-#include "platform/qt/qt_control.h"
 
 namespace vantrel::platform::qt {
 

@@ -1,7 +1,7 @@
 // Screen resolution of a window, and the one conversion from design units (twips) to pixels.
 #pragma once
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 #include "platform/window_description.h"
 
 namespace vantrel::platform::win32 {

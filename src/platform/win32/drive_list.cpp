@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/win32/win32_text.h"
+#include "platform/win32/text.h"
 
 namespace vantrel::platform::win32 {
 namespace {

@@ -6,7 +6,7 @@
 // program would; the stand-ins live with that test (tests/win32/file_call_faults.cpp).
 #pragma once
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 
 namespace vantrel::platform::win32::calls {
 

@@ -8,8 +8,8 @@
 #include "platform/off_thread_calls.h"
 #include "platform/win32/folder_glyph.h"
 #include "platform/win32/mouse_args.h"
-#include "platform/win32/picture_win32.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/picture.h"
+#include "platform/win32/text.h"
 
 namespace vantrel::platform::win32 {
 

@@ -1,7 +1,7 @@
 // What the folder list draws besides text: a small folder picture, and the row height.
 #pragma once
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 
 namespace vantrel::platform::win32 {
 

@@ -5,7 +5,7 @@
 #include "platform/off_thread_calls.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/folder_glyph.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/text.h"
 
 namespace vantrel::platform::win32 {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 #include "platform/window_description.h"
 
 namespace vantrel::platform::win32 {

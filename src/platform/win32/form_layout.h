@@ -1,7 +1,7 @@
 // Where a window and its controls go, in pixels at the window's dpi.
 #pragma once
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 #include "platform/window_description.h"
 
 namespace vantrel::platform::win32 {

@@ -6,8 +6,8 @@
 #include "platform/win32/control_factory.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/form_layout.h"
+#include "platform/win32/text.h"
 #include "platform/win32/tooltips.h"
-#include "platform/win32/win32_text.h"
 #include "platform/win32/window_class.h"
 
 namespace vantrel::platform::win32 {

@@ -10,7 +10,7 @@
 #include "lists/drive_memory.h"
 #include "platform/off_thread.h"
 #include "platform/wait_state.h"
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 
 namespace vantrel::platform::win32 {
 

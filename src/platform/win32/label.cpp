@@ -1,7 +1,7 @@
 #include "platform/win32/label.h"
 
 #include "platform/win32/accessibility.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/text.h"
 
 namespace vantrel::platform::win32 {
 namespace {

@@ -2,7 +2,7 @@
 // shows the drag picture until the button is released, the capture is lost, or Escape.
 #pragma once
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 
 namespace vantrel::platform::win32 {
 

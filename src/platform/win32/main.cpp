@@ -2,10 +2,10 @@
 #include "app/application.h"
 #include "platform/off_thread_calls.h"
 #include "platform/os_services.h"
-#include "platform/win32/clipboard_win32.h"
-#include "platform/win32/dialogs_win32.h"
-#include "platform/win32/win32_api.h"
-#include "platform/win32/window_system_win32.h"
+#include "platform/win32/api.h"
+#include "platform/win32/clipboard.h"
+#include "platform/win32/dialogs.h"
+#include "platform/win32/window_system.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace vantrel;

@@ -1,6 +1,6 @@
 #include "platform/win32/menu_bar.h"
 
-#include "platform/win32/win32_text.h"
+#include "platform/win32/text.h"
 
 namespace vantrel::platform::win32 {
 namespace {

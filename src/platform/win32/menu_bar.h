@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 #include "platform/window_description.h"
 
 namespace vantrel::platform::win32 {

@@ -2,7 +2,7 @@
 // procedure does (comctl32 window subclassing). The wrapper passes on what it does not take.
 #pragma once
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 
 namespace vantrel::platform::win32 {
 

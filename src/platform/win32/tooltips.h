@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 
 namespace vantrel::platform::win32 {
 

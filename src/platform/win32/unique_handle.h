@@ -1,8 +1,8 @@
 // Owns a kernel handle and closes it once.
 #pragma once
 
+#include "platform/win32/api.h"
 #include "platform/win32/file_calls.h"
-#include "platform/win32/win32_api.h"
 
 namespace vantrel::platform::win32 {
 

@@ -1,7 +1,7 @@
 // Window classes of the program's own windows and controls.
 #pragma once
 
-#include "platform/win32/win32_api.h"
+#include "platform/win32/api.h"
 
 namespace vantrel::platform::win32 {
 

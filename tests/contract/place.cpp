@@ -1,0 +1,13 @@
+#include "place.h"
+
+namespace vantrel::contract {
+
+std::string Place::Path(const std::string& relative) const {
+  std::string path = root() + separator() + relative;
+  for (std::size_t k = root().size(); k < path.size(); ++k) {
+    if (path[k] == '/') path[k] = separator();
+  }
+  return path;
+}
+
+}  // namespace vantrel::contract

@@ -1,0 +1,12 @@
+// The Windows Place of the contract tests: a TempFolder and the system's own wide calls.
+#pragma once
+
+#include <memory>
+
+#include "place.h"
+
+namespace vantrel::testing {
+
+std::unique_ptr<contract::Place> MakePlace();
+
+}  // namespace vantrel::testing
