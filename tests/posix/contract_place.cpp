@@ -8,7 +8,7 @@
 
 #include "sandbox.h"
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 namespace {
 
 void Check(bool done, const char* what, const std::string& path) {
@@ -44,7 +44,7 @@ class PosixPlace : public contract::Place {
     Check(done, "ftruncate", path);
   }
   std::string Read(const std::string& path) override { return ReadFile(path); }
-  bool Exists(const std::string& path) override { return posix_testing::Exists(path); }
+  bool Exists(const std::string& path) override { return vantrel::testing::Exists(path); }
   bool IsFolder(const std::string& path) override {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -79,4 +79,4 @@ std::unique_ptr<contract::Place> MakePlace() {
   return std::make_unique<PosixPlace>();
 }
 
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing

@@ -5,8 +5,8 @@
 
 #include "place.h"
 
-namespace vantrel::posix_testing {
+namespace vantrel::testing {
 
 std::unique_ptr<contract::Place> MakePlace();
 
-}  // namespace vantrel::posix_testing
+}  // namespace vantrel::testing
