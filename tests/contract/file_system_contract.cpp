@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace vantrel::contract {
+namespace vantrel::testing {
 namespace {
 
 using Names = std::vector<std::string>;
@@ -286,4 +286,4 @@ TEST_P(FileSystemContract, FileExistsGivesTheNameOfARegularFileOnly) {
 }
 
 }  // namespace
-}  // namespace vantrel::contract
+}  // namespace vantrel::testing

@@ -14,7 +14,7 @@
 #include "place.h"
 #include "platform/file_system.h"
 
-namespace vantrel::contract {
+namespace vantrel::testing {
 
 struct FileSystemMaker {
   const char* label;
@@ -56,4 +56,4 @@ class GuardedDeleteContract : public FileSystemContract {
   INSTANTIATE_TEST_SUITE_P(prefix, CopyContract, makers, FileSystemMaker::Name);       \
   INSTANTIATE_TEST_SUITE_P(prefix, GuardedDeleteContract, makers, FileSystemMaker::Name)
 
-}  // namespace vantrel::contract
+}  // namespace vantrel::testing

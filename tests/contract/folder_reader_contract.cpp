@@ -9,7 +9,7 @@
 #include "lists/listing.h"
 #include "platform/folder_reader.h"
 
-namespace vantrel::contract {
+namespace vantrel::testing {
 namespace {
 
 using lists::EntryKind;
@@ -116,4 +116,4 @@ TEST_P(FolderReaderContract, TheSnapshotHoldsWhatReadFolderGives) {
 }
 
 }  // namespace
-}  // namespace vantrel::contract
+}  // namespace vantrel::testing

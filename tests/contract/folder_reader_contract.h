@@ -12,7 +12,7 @@
 
 #include "place.h"
 
-namespace vantrel::contract {
+namespace vantrel::testing {
 
 struct FolderReaderMaker {
   const char* label;
@@ -33,4 +33,4 @@ class FolderReaderContract : public ::testing::TestWithParam<FolderReaderMaker> 
 #define VANTREL_FOLDER_READER_CONTRACT(prefix, makers) \
   INSTANTIATE_TEST_SUITE_P(prefix, FolderReaderContract, makers, FolderReaderMaker::Name)
 
-}  // namespace vantrel::contract
+}  // namespace vantrel::testing

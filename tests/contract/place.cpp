@@ -1,6 +1,6 @@
 #include "place.h"
 
-namespace vantrel::contract {
+namespace vantrel::testing {
 
 std::string Place::Path(const std::string& relative) const {
   std::string path = root() + separator() + relative;
@@ -10,4 +10,4 @@ std::string Place::Path(const std::string& relative) const {
   return path;
 }
 
-}  // namespace vantrel::contract
+}  // namespace vantrel::testing

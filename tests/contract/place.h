@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace vantrel::contract {
+namespace vantrel::testing {
 
 class Place {
  public:
@@ -56,4 +56,4 @@ class Place {
 
 using PlaceMaker = std::unique_ptr<Place> (*)();
 
-}  // namespace vantrel::contract
+}  // namespace vantrel::testing

@@ -1,7 +1,7 @@
 // The program starter's contract: what is no program is not started, and the refusal says so.
 #include "program_starter_contract.h"
 
-namespace vantrel::contract {
+namespace vantrel::testing {
 namespace {
 
 using platform::WindowStyle;
@@ -19,4 +19,4 @@ TEST_P(ProgramStarterContract, WhatIsNoProgramIsNotStarted) {
 }
 
 }  // namespace
-}  // namespace vantrel::contract
+}  // namespace vantrel::testing

@@ -13,7 +13,7 @@
 #include "place.h"
 #include "platform/program_starter.h"
 
-namespace vantrel::contract {
+namespace vantrel::testing {
 
 struct ProgramStarterMaker {
   const char* label;
@@ -36,4 +36,4 @@ class ProgramStarterContract : public ::testing::TestWithParam<ProgramStarterMak
 #define VANTREL_PROGRAM_STARTER_CONTRACT(prefix, makers) \
   INSTANTIATE_TEST_SUITE_P(prefix, ProgramStarterContract, makers, ProgramStarterMaker::Name)
 
-}  // namespace vantrel::contract
+}  // namespace vantrel::testing

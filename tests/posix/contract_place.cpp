@@ -15,7 +15,7 @@ void Check(bool done, const char* what, const std::string& path) {
   if (!done) throw std::runtime_error(std::string(what) + " failed: " + path);
 }
 
-class PosixPlace : public contract::Place {
+class PosixPlace : public testing::Place {
  public:
   const std::string& root() const override { return box_.path(); }
   char separator() const override { return '/'; }
@@ -75,7 +75,7 @@ class PosixPlace : public contract::Place {
 
 }  // namespace
 
-std::unique_ptr<contract::Place> MakePlace() {
+std::unique_ptr<testing::Place> MakePlace() {
   return std::make_unique<PosixPlace>();
 }
 

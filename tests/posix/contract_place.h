@@ -7,6 +7,6 @@
 
 namespace vantrel::testing {
 
-std::unique_ptr<contract::Place> MakePlace();
+std::unique_ptr<testing::Place> MakePlace();
 
 }  // namespace vantrel::testing

@@ -27,16 +27,14 @@ void PrintTo(TemporaryFile temporary, std::ostream* out) {
 }
 }  // namespace vantrel::platform::posix
 
-namespace vantrel::platform {
-namespace {
+namespace vantrel::testing {
 
-using posix_testing::Exists;
-using posix_testing::LimitFileSize;
-using posix_testing::NamesIn;
-using posix_testing::ReadFile;
-using posix_testing::RunInChild;
-using posix_testing::Sandbox;
-using posix_testing::StatOf;
+namespace posix = platform::posix;
+using platform::FileSystem;
+using platform::MakeNativeFileSystem;
+using platform::PrepareProcess;
+
+namespace {
 
 // Each case runs both ways: through the FileSystem (an unnamed temporary file, which every
 // file system these tests run on offers) and through the named temporary file that file systems
@@ -335,4 +333,4 @@ INSTANTIATE_TEST_SUITE_P(Spellings, CopyOntoItselfTest, ::testing::ValuesIn(kSpe
                          [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
-}  // namespace vantrel::platform
+}  // namespace vantrel::testing

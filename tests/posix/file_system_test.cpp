@@ -18,14 +18,14 @@
 #include "platform/posix/copy_file.h"
 #include "sandbox.h"
 
-namespace vantrel::platform {
-namespace {
+namespace vantrel::testing {
 
-using posix_testing::Exists;
-using posix_testing::NamesIn;
-using posix_testing::ReadFile;
-using posix_testing::Sandbox;
-using posix_testing::StatOf;
+namespace posix = platform::posix;
+using platform::FileSystem;
+using platform::FileVersion;
+using platform::MakeNativeFileSystem;
+
+namespace {
 
 // The native service whose copies go through a named temporary file, as on the file systems
 // that offer no unnamed one; everything else is the native service's own.
@@ -139,13 +139,11 @@ std::unique_ptr<FileSystem> MakeNamedTemporaryFileSystem() {
   return std::make_unique<NamedTemporaryFileSystem>();
 }
 
-}  // namespace vantrel::platform
+}  // namespace vantrel::testing
 
-namespace vantrel::contract {
-VANTREL_FILE_SYSTEM_CONTRACT(Posix,
-                             ::testing::Values(FileSystemMaker{"native", posix_testing::MakePlace,
-                                                               platform::MakeNativeFileSystem},
-                                               FileSystemMaker{
-                                                   "named_temporary", posix_testing::MakePlace,
-                                                   platform::MakeNamedTemporaryFileSystem}));
-}  // namespace vantrel::contract
+namespace vantrel::testing {
+VANTREL_FILE_SYSTEM_CONTRACT(
+    Posix,
+    ::testing::Values(FileSystemMaker{"native", MakePlace, platform::MakeNativeFileSystem},
+                      FileSystemMaker{"named_temporary", MakePlace, MakeNamedTemporaryFileSystem}));
+}  // namespace vantrel::testing

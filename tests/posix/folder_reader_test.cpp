@@ -16,11 +16,11 @@
 #include "platform/folder_reader.h"
 #include "sandbox.h"
 
-namespace vantrel::platform {
-namespace {
+namespace vantrel::testing {
 
-using posix_testing::RunInChild;
-using posix_testing::Sandbox;
+using platform::ReadFolder;
+
+namespace {
 
 const lists::FolderEntry* Find(const std::vector<lists::FolderEntry>& entries,
                                const std::string& name) {
@@ -108,9 +108,8 @@ TEST_F(ReadFolderTest, AFolderThatMayNotBeReadGivesNothing) {
 }
 
 }  // namespace
-}  // namespace vantrel::platform
+}  // namespace vantrel::testing
 
-namespace vantrel::contract {
-VANTREL_FOLDER_READER_CONTRACT(Posix, ::testing::Values(FolderReaderMaker{
-                                          "native", posix_testing::MakePlace}));
-}  // namespace vantrel::contract
+namespace vantrel::testing {
+VANTREL_FOLDER_READER_CONTRACT(Posix, ::testing::Values(FolderReaderMaker{"native", MakePlace}));
+}  // namespace vantrel::testing

@@ -18,14 +18,16 @@
 #include "program_starter_contract.h"
 #include "sandbox.h"
 
-namespace vantrel::platform {
-namespace {
+namespace vantrel::testing {
 
-using posix_testing::Exists;
-using posix_testing::ReadFile;
-using posix_testing::RunInChild;
-using posix_testing::Sandbox;
-using posix_testing::WaitUntil;
+namespace posix = platform::posix;
+using platform::Accessory;
+using platform::MakeNativeProgramStarter;
+using platform::PrepareProcess;
+using platform::ProgramStarter;
+using platform::WindowStyle;
+
+namespace {
 
 // A script that writes its argument count to the marker file, then the marker's final name.
 std::string MarkerScript(const std::string& marker) {
@@ -187,10 +189,10 @@ TEST_F(FindAccessoryTest, GivesNothingWhereNoneIsInstalled) {
 }
 
 }  // namespace
-}  // namespace vantrel::platform
+}  // namespace vantrel::testing
 
-namespace vantrel::contract {
-VANTREL_PROGRAM_STARTER_CONTRACT(Posix, ::testing::Values(ProgramStarterMaker{
-                                            "native", posix_testing::MakePlace,
-                                            platform::MakeNativeProgramStarter}));
-}  // namespace vantrel::contract
+namespace vantrel::testing {
+VANTREL_PROGRAM_STARTER_CONTRACT(Posix,
+                                 ::testing::Values(ProgramStarterMaker{
+                                     "native", MakePlace, platform::MakeNativeProgramStarter}));
+}  // namespace vantrel::testing

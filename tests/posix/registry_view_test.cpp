@@ -9,11 +9,24 @@
 #include "platform/posix/registry_view.h"
 #include "sandbox.h"
 
-namespace vantrel::platform {
+namespace vantrel::testing {
+
+namespace posix = platform::posix;
+using platform::kErrorAccessDenied;
+using platform::kErrorFileNotFound;
+using platform::kErrorMoreData;
+using platform::kErrorSuccess;
+using platform::kHkeyLocalMachine;
+using platform::kKeyQueryValue;
+using platform::kKeyRead;
+using platform::kRegSz;
+using platform::MakeNativeRegistry;
+using platform::Registry;
+using platform::RegistryKey;
+
 namespace {
 
 using posix::kMsinfoKey;
-using posix_testing::Sandbox;
 
 posix::EnvironmentLookup FixedEnvironment(std::map<std::string, std::string> values) {
   return [values](const std::string& name) -> std::optional<std::string> {
@@ -133,4 +146,4 @@ TEST(NativeRegistryTest, ExpandsTheProcessEnvironment) {
 }
 
 }  // namespace
-}  // namespace vantrel::platform
+}  // namespace vantrel::testing

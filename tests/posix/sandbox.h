@@ -52,8 +52,3 @@ bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds deadline = std::chrono::seconds(10));
 
 }  // namespace vantrel::testing
-
-// The name the POSIX contract tests still spell these helpers with.
-namespace vantrel {
-namespace posix_testing = testing;
-}  // namespace vantrel

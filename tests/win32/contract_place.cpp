@@ -26,7 +26,7 @@ UniqueHandle Open(const std::string& path, DWORD access) {
   return file;
 }
 
-class Win32Place : public contract::Place {
+class Win32Place : public testing::Place {
  public:
   Win32Place() : root_(temp_.str()) {}
 
@@ -107,7 +107,7 @@ class Win32Place : public contract::Place {
 
 }  // namespace
 
-std::unique_ptr<contract::Place> MakePlace() {
+std::unique_ptr<testing::Place> MakePlace() {
   return std::make_unique<Win32Place>();
 }
 

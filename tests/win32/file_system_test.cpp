@@ -15,6 +15,9 @@
 #include "win32_paths.h"
 
 namespace vantrel::testing {
+
+using platform::FileSystem;
+
 namespace {
 
 class FileSystem : public ::testing::Test {
@@ -120,8 +123,8 @@ TEST_F(GuardedDelete, RefusesAFileInUse) {
 }  // namespace
 }  // namespace vantrel::testing
 
-namespace vantrel::contract {
+namespace vantrel::testing {
 VANTREL_FILE_SYSTEM_CONTRACT(Win32,
                              ::testing::Values(FileSystemMaker{"native", testing::MakePlace,
                                                                platform::MakeNativeFileSystem}));
-}  // namespace vantrel::contract
+}  // namespace vantrel::testing

@@ -10,6 +10,9 @@
 #include "win32_paths.h"
 
 namespace vantrel::testing {
+
+using platform::ReadFolder;
+
 namespace {
 
 const lists::FolderEntry* Entry(const std::vector<lists::FolderEntry>& entries,
@@ -52,7 +55,7 @@ TEST(ReadFolder, ADrivesRootReads) {
 }  // namespace
 }  // namespace vantrel::testing
 
-namespace vantrel::contract {
+namespace vantrel::testing {
 VANTREL_FOLDER_READER_CONTRACT(Win32,
                                ::testing::Values(FolderReaderMaker{"native", testing::MakePlace}));
-}  // namespace vantrel::contract
+}  // namespace vantrel::testing

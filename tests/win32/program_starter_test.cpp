@@ -14,6 +14,9 @@
 #include "win32_paths.h"
 
 namespace vantrel::testing {
+
+using platform::WindowStyle;
+
 namespace {
 
 using platform::WindowStyle;
@@ -81,8 +84,8 @@ TEST(Accessories, AreTheSystemFoldersOwnProgramsWhereThereAreAny) {
 }  // namespace
 }  // namespace vantrel::testing
 
-namespace vantrel::contract {
+namespace vantrel::testing {
 VANTREL_PROGRAM_STARTER_CONTRACT(Win32, ::testing::Values(ProgramStarterMaker{
                                             "native", testing::MakePlace,
                                             platform::MakeNativeProgramStarter}));
-}  // namespace vantrel::contract
+}  // namespace vantrel::testing
