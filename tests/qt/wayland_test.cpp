@@ -159,8 +159,20 @@ QImage MarkedIcon() {
   return icon;
 }
 
-// The share of the icon's opaque pixels that the screen shows unchanged at the best place in
-// that part of it.
+// Whether the screen shows that colour, give or take what a compositor's blending changes (weston
+// may still be fading a window in, which darkens every pixel a little).
+bool NearlyTheSame(QRgb colour, std::uint32_t shown) {
+  const auto channel = [](std::uint32_t rgb, int shift) {
+    return static_cast<int>((rgb >> shift) & 0xFFU);
+  };
+  for (const int shift : {0, 8, 16}) {
+    if (std::abs(channel(colour, shift) - channel(shown, shift)) > 8) return false;
+  }
+  return true;
+}
+
+// The share of the icon's opaque pixels that the screen shows at the best place in that part of
+// it.
 double BestMatch(const ScreenImage& screen, const QImage& icon) {
   int best = 0;
   int opaque = 0;
@@ -173,7 +185,7 @@ double BestMatch(const ScreenImage& screen, const QImage& icon) {
       for (int y = 0; y < icon.height(); ++y) {
         for (int x = 0; x < icon.width(); ++x) {
           const QRgb pixel = icon.pixel(x, y);
-          if (qAlpha(pixel) == 255 && (pixel & 0xFFFFFFU) == screen.At(left + x, top + y)) ++same;
+          if (qAlpha(pixel) == 255 && NearlyTheSame(pixel, screen.At(left + x, top + y))) ++same;
         }
       }
       best = std::max(best, same);
