@@ -9,13 +9,6 @@
 #include "platform/posix/file_checks.h"
 
 namespace vantrel::platform::posix {
-namespace {
-
-bool SameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-}  // namespace
 
 // Looks before opening, so a device is never opened at all, then opens without blocking (a FIFO
 // with no writer would otherwise hang the window) and checks the opened file is the one seen.

@@ -23,6 +23,11 @@ PathParts SplitLastComponent(const std::string& path);
 // for this process, or a read-only file system.
 bool IsReadOnly(int folder_fd, const std::string& name, const struct stat& info);
 
+// Whether two looks saw the same file: the same inode on the same device.
+inline bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 // The version of a file as a copy records it and a move checks it: device, inode, size and
 // modification time in nanoseconds.
 FileVersion VersionOf(const struct stat& info);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/os_services.h"
+#include "platform/posix/file_checks.h"
 #include "platform/posix/temporary_name.h"
 #include "platform/posix/unique_fd.h"
 
@@ -38,10 +39,6 @@ namespace {
 // a worker stuck on a file system that stopped answering keeps its process, and its descriptors,
 // for as long as the mount hangs.
 constexpr std::chrono::milliseconds kLongestEnding{2000};
-
-bool SameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 // Whether the name in the folder names the file open as `fd`.
 bool NameLeadsTo(int folder_fd, const std::string& name, const struct stat& opened) {
