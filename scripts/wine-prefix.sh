@@ -61,7 +61,7 @@ start_x() {
 }
 
 # Bumped whenever the preparation below changes, so existing prefixes are prepared again.
-prefix_version=3
+prefix_version=4
 
 prepare_prefix() {
   [ "$(cat "$prefix/.vantrel-ready" 2>/dev/null)" = "$prefix_version" ] && return
@@ -79,8 +79,10 @@ prepare_prefix() {
   # wider one. Windows maps it to Microsoft Sans Serif, which has Arial's metrics: use a font
   # with those metrics where fontconfig has one, else Wine's Tahoma.
   local sans=Tahoma candidate
+  # fontconfig is asked for the family itself: "fc-list | grep -q" would fail under pipefail
+  # wherever so many fonts are installed that grep's early exit cuts fc-list off.
   for candidate in "Nimbus Sans" "Liberation Sans"; do
-    fc-list 2>/dev/null | grep -q "$candidate:" && sans="$candidate"
+    [ -n "$(fc-list "$candidate" family 2>/dev/null)" ] && sans="$candidate"
   done
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "MS Sans Serif" /t REG_SZ \
     /d "$sans" /f >/dev/null 2>&1
