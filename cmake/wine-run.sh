@@ -7,6 +7,10 @@ set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 environment="$("$here/../scripts/wine-prefix.sh" env)" || exit 1
 eval "$environment"
+# One wine server for all the tests, until "wine-prefix.sh stop": each test is a Wine program of
+# its own, and a server left to end by itself between two of them races the next one's start (an
+# empty output, "recvmsg: Connection reset by peer", a crash at exit). A no-op while one runs.
+wineserver -p >/dev/null 2>&1 </dev/null || true
 
 output="$(mktemp)"
 trap 'rm -f "$output"' EXIT

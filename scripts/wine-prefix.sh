@@ -5,7 +5,7 @@
 #   scripts/wine-prefix.sh env     the same, then print the environment as "export" lines
 #   scripts/wine-prefix.sh stop    stop the X server, its window manager and the wine server
 #
-# Once started, the X server and a wine server of the prefix keep running until "stop".
+# Once started, the X server keeps running until "stop".
 #
 # The prefix lives in build/wine-prefix (VANTREL_WINEPREFIX overrides it), never in ~/.wine.
 # Wine's window driver takes DISPLAY from the first program its server starts, so the X server
@@ -104,11 +104,6 @@ start() {
   fi
   export DISPLAY="$display"
   prepare_prefix
-  # One wine server for the whole run, until "stop": each test is a Wine program of its own, and
-  # a server left to end by itself between two of them races the next one's start (an empty
-  # output, "recvmsg: Connection reset by peer", a crash at exit). A server already running
-  # makes this a no-op.
-  wineserver -p >/dev/null 2>&1 </dev/null || true
   flock -u 9
 }
 
