@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev qt6-base-dev
           fonts-dejavu-core fonts-liberation2 xvfb clang-format desktop-file-utils appstream dpkg-dev
-          pkgconf fuse3 libfuse3-dev qt6-base-private-dev weston qt6-wayland libxtst-dev
+          pkgconf clang-tidy fuse3 libfuse3-dev qt6-base-private-dev weston qt6-wayland libxtst-dev
           at-spi2-core dbus-daemon python3-pyatspi gir1.2-atspi-2.0 xdotool
           gtk-update-icon-cache xauth lintian
           exfat-fuse exfatprogs fusefat dosfstools ntfs-3g bindfs)

@@ -13,6 +13,8 @@ scripts/wine-prefix.sh start
 echo "== mingw: build"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j "$(nproc)"
+echo "== mingw: clang-tidy"
+scripts/tidy.sh mingw
 echo "== mingw: tests under Wine"
 # The failing-call sweep writes what it tried and found where the test command collects it.
 if [ -n "${VANTREL_SAFETY_SUMMARIES:-}" ]; then

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds Vantrel and runs every test: the optimised build, then the build with AddressSanitizer
-# and UndefinedBehaviorSanitizer, the build with ThreadSanitizer, the plain Release build, the
-# install tree and .deb built with Debian's flags, the Windows program under Wine, and each
-# benchmark once on a small size so none can rot.
+# Builds Vantrel and runs every test: the optimised build and clang-tidy over its sources, then the
+# build with AddressSanitizer and UndefinedBehaviorSanitizer, the build with ThreadSanitizer, the
+# plain Release build, the install tree and .deb built with Debian's flags, the Windows program
+# under Wine (clang-tidy over the Win32 sources too), and each benchmark once on a small size so
+# none can rot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,6 +28,8 @@ for preset in linux linux-asan; do
   if [ "$preset" = linux ]; then
     VANTREL_FAULT_SWEEP_SUMMARY="$summaries/fault" VANTREL_POWER_CUT_SUMMARY="$summaries/power.tsv" \
       VANTREL_CARRIED_FS_SUMMARY="$summaries/carried.tsv" ctest --preset "$preset" -j "$(nproc)"
+    echo "== clang-tidy"
+    scripts/tidy.sh linux
   else
     ctest --preset "$preset" -j "$(nproc)"
   fi

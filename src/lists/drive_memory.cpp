@@ -52,7 +52,8 @@ std::vector<std::string> DriveMemory::FoldersOfDrive(std::string_view drive_text
     const std::size_t cut = folder.rfind(style_.separator);
     // Cut to a text shorter than the root ("C:" from "C:\Data", "" from "/tmp"): the root.
     std::string parent = cut == std::string::npos ? root : folder.substr(0, cut);
-    folders.push_back(parent.size() < root.size() ? root : std::move(parent));
+    if (parent.size() < root.size()) parent = root;
+    folders.push_back(std::move(parent));
   }
   return folders;
 }

@@ -23,7 +23,7 @@
 
 namespace vantrel::platform::posix {
 void PrintTo(TemporaryFile temporary, std::ostream* out) {
-  *out << (temporary == TemporaryFile::kUnnamed ? "unnamed" : "named");
+  *out << (temporary == TemporaryFile::Unnamed ? "unnamed" : "named");
 }
 }  // namespace vantrel::platform::posix
 
@@ -42,8 +42,8 @@ namespace {
 class CopyFileTest : public ::testing::TestWithParam<posix::TemporaryFile> {
  protected:
   std::error_code Copy(const std::string& from, const std::string& to) {
-    if (GetParam() == posix::TemporaryFile::kUnnamed) return files->CopyFile(from, to);
-    return posix::CopyFileSafely(from, to, nullptr, posix::TemporaryFile::kNamed);
+    if (GetParam() == posix::TemporaryFile::Unnamed) return files->CopyFile(from, to);
+    return posix::CopyFileSafely(from, to, nullptr, posix::TemporaryFile::Named);
   }
 
   Sandbox box;
@@ -195,11 +195,10 @@ TEST_P(CopyFileTest, ASourceOrDestinationNamedLikeATemporaryFileIsTheUsers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TemporaryFiles, CopyFileTest,
-                         ::testing::Values(posix::TemporaryFile::kUnnamed,
-                                           posix::TemporaryFile::kNamed),
+                         ::testing::Values(posix::TemporaryFile::Unnamed,
+                                           posix::TemporaryFile::Named),
                          [](const auto& info) {
-                           return info.param == posix::TemporaryFile::kUnnamed ? "Unnamed"
-                                                                               : "Named";
+                           return info.param == posix::TemporaryFile::Unnamed ? "Unnamed" : "Named";
                          });
 
 // ---- The temporary file's name: a valid name on every file system, whatever the file's own.

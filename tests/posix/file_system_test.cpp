@@ -33,7 +33,7 @@ class NamedTemporaryFileSystem : public FileSystem {
  public:
   std::error_code CopyFile(const std::string& from, const std::string& to,
                            FileVersion* copied) override {
-    return posix::CopyFileSafely(from, to, copied, posix::TemporaryFile::kNamed);
+    return posix::CopyFileSafely(from, to, copied, posix::TemporaryFile::Named);
   }
   std::error_code DeleteFile(const std::string& path) override { return native_->DeleteFile(path); }
   std::error_code DeleteCopiedFile(const std::string& path, const FileVersion& copied) override {

@@ -384,7 +384,7 @@ std::vector<std::string> TemporaryNamesIn(const std::string& folder) {
 // A copy as file systems without unnamed files make it, out of the mount into the folder.
 std::error_code CopyOutOfTheMount(const HungMount& mount, const std::string& to) {
   return platform::posix::CopyFileSafely(mount / "docs/a.txt", to, nullptr,
-                                         platform::posix::TemporaryFile::kNamed);
+                                         platform::posix::TemporaryFile::Named);
 }
 
 // Once its temporary file shows, a copy out of the mount asks the mount for nothing but the

@@ -189,7 +189,7 @@ std::error_code CopyFileSafely(const std::string& from, const std::string& to, F
   if (auto error = CheckDestination(folder_fd.get(), parts.name, source)) return error;
   RemoveLeftoverTemporaries(folder_fd.get(), source, parts.name);
 
-  bool named = temporary == TemporaryFile::kNamed;
+  bool named = temporary == TemporaryFile::Named;
   std::error_code error;
   if (!named) {
     error = CopyThroughUnnamedFile(source_fd.get(), source, folder_fd.get(), parts.name, named);

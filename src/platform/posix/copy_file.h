@@ -8,14 +8,14 @@
 
 namespace vantrel::platform::posix {
 
-// Where the data goes while it is copied. kUnnamed: a file with no name at all (O_TMPFILE) in
+// Where the data goes while it is copied. Unnamed: a file with no name at all (O_TMPFILE) in
 // the destination folder, named only once complete and on disk, so a copy killed at any moment
 // leaves the folder as it was; on a file system that cannot make one, the copy goes the named
-// way instead. kNamed: a hidden named file from the start (".name.vantrel-XXXXXX", or
+// way instead. Named: a hidden named file from the start (".name.vantrel-XXXXXX", or
 // ".vantrel-XXXXXX" where the file system refuses that name), held by a lock while it is written
 // and removed by the end of the program; a copy killed outright leaves it behind, for the next
 // copy into that folder to remove. Also reachable directly so that this way stays tested.
-enum class TemporaryFile { kUnnamed, kNamed };
+enum class TemporaryFile { Unnamed, Named };
 
 // Copies a regular file over the destination name so that a failure never damages anything: the
 // data goes into a temporary file beside the destination, which replaces the destination name in
@@ -26,6 +26,6 @@ enum class TemporaryFile { kUnnamed, kNamed };
 // receives the version of the source that was read.
 std::error_code CopyFileSafely(const std::string& from, const std::string& to,
                                FileVersion* copied = nullptr,
-                               TemporaryFile temporary = TemporaryFile::kUnnamed);
+                               TemporaryFile temporary = TemporaryFile::Unnamed);
 
 }  // namespace vantrel::platform::posix

@@ -89,7 +89,9 @@ std::string ResolvedFileSystemIn(const std::string& path,
       done = ParentOf(done);
       continue;
     }
-    const std::string next = done == "/" ? "/" + part : done + "/" + part;
+    std::string next = done;
+    if (next != "/") next += '/';
+    next += part;
     // Everything from a mount point on lies on its file system, or on one mounted deeper.
     if (std::find(mount_points.begin(), mount_points.end(), next) != mount_points.end()) {
       std::string whole = next;

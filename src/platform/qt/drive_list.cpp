@@ -74,13 +74,13 @@ void QtDriveList::ReadDrives() {
 void QtDriveList::ShowItems(std::vector<std::string> texts) {
   const QSignalBlocker quiet(combo_);
   combo_->clear();
-  const QIcon& icon = context_.front_end.icons.Icon(ListIcons::kDrive);
+  const QIcon& icon = context_.front_end.icons.Icon(ListIcons::Drive);
   for (const std::string& text : texts) combo_->addItem(icon, ToDisplayName(text));
   texts_ = std::move(texts);
 }
 
 void QtDriveList::ShowIcons() {
-  const QIcon& icon = context_.front_end.icons.Icon(ListIcons::kDrive);
+  const QIcon& icon = context_.front_end.icons.Icon(ListIcons::Drive);
   for (int item = 0; item < combo_->count(); ++item) combo_->setItemIcon(item, icon);
 }
 

@@ -44,9 +44,13 @@ void FolderView::keyPressEvent(QKeyEvent* event) {
 QtFolderList::QtFolderList(const ControlDescription& description, QWidget* parent,
                            ControlContext context)
     : QtControl(description),
-      view_(new FolderView(
-          parent,
-          [this](int row) { OpenAndNotify(model_->Rows()[static_cast<std::size_t>(row)].path); })),
+      view_(new FolderView(parent,
+                           [this](int row) {
+                             // A copy: opening the folder replaces the rows.
+                             const std::string path =
+                                 model_->Rows()[static_cast<std::size_t>(row)].path;
+                             OpenAndNotify(path);
+                           })),
       model_(new FolderListModel(context.front_end.icons, view_)),
       context_(context) {
   view_->setModel(model_);
@@ -90,7 +94,7 @@ bool QtFolderList::Open(const std::string& folder) {
   return true;
 }
 
-bool QtFolderList::OpenAndNotify(std::string folder) {
+bool QtFolderList::OpenAndNotify(const std::string& folder) {
   const FolderSnapshots::Scope scope(context_.front_end.snapshots);
   const std::string before = open_;
   if (!Open(folder)) return false;

@@ -42,7 +42,7 @@ class QtFolderList final : public QtControl, public FolderList {
   // Opens the folder when it can be read; false leaves the list as it was.
   bool Open(const std::string& folder);
   // False when the folder could not be opened.
-  bool OpenAndNotify(std::string folder);
+  bool OpenAndNotify(const std::string& folder);
   void ShowRows(std::vector<lists::FolderRow> rows);
 
   FolderView* view_;

@@ -40,8 +40,7 @@ QVariant FolderListModel::data(const QModelIndex& index, int role) const {
       return ToDisplayName(row.label);
     case Qt::DecorationRole:
       // Closed folders are the subfolders, one level below the open folder.
-      return icons_.Icon(row.depth > open_depth_ ? ListIcons::kClosedFolder
-                                                 : ListIcons::kOpenFolder);
+      return icons_.Icon(row.depth > open_depth_ ? ListIcons::ClosedFolder : ListIcons::OpenFolder);
     case kDepthRole:
       return row.depth;
     default:

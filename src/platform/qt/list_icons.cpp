@@ -36,9 +36,9 @@ bool ListIcons::eventFilter(QObject* target, QEvent* event) {
 
 void ListIcons::LookUp() {
   QStyle* style = QApplication::style();
-  icons_[kOpenFolder] = style->standardIcon(QStyle::SP_DirOpenIcon);
-  icons_[kClosedFolder] = style->standardIcon(QStyle::SP_DirClosedIcon);
-  icons_[kDrive] = style->standardIcon(QStyle::SP_DriveHDIcon);
+  icons_[OpenFolder] = style->standardIcon(QStyle::SP_DirOpenIcon);
+  icons_[ClosedFolder] = style->standardIcon(QStyle::SP_DirClosedIcon);
+  icons_[Drive] = style->standardIcon(QStyle::SP_DriveHDIcon);
   arrived_ = true;
   emit Arrived();
 }

@@ -16,7 +16,7 @@ class ListIcons final : public QObject {
   Q_OBJECT
 
  public:
-  enum Kind { kOpenFolder, kClosedFolder, kDrive };
+  enum Kind { OpenFolder, ClosedFolder, Drive };
 
   // Watches for the first paint of a window: the QApplication must exist.
   ListIcons();

@@ -15,7 +15,7 @@ namespace vantrel::platform::qt {
 namespace {
 
 // Icons are small; anything far larger is not the icon we are looking for.
-constexpr off_t kMaxPictureBytes = 16 * 1024 * 1024;
+constexpr off_t kMaxPictureBytes = off_t{16} * 1024 * 1024;
 
 // A descriptor for reading the regular file at the path, or -1. O_NONBLOCK keeps a FIFO from
 // hanging the open.

@@ -66,7 +66,7 @@ Template MakeTemplate(const std::string& prompt, const std::string& title) {
   dialog.Dword(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
   dialog.Dword(0);
   dialog.Word(static_cast<WORD>(items.size()));
-  for (short value : {0, 0, 244, 80}) dialog.Word(static_cast<WORD>(value));
+  for (const int value : {0, 0, 244, 80}) dialog.Word(static_cast<WORD>(value));
   dialog.Word(0);  // no menu
   dialog.Word(0);  // the dialog class
   dialog.Text(Widen(title));

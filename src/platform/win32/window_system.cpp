@@ -39,7 +39,7 @@ HWND MakeHiddenOwner(HINSTANCE instance) {
 }  // namespace
 
 Win32WindowSystem::Win32WindowSystem(HINSTANCE instance, std::function<void()> quit,
-                                     std::string start_folder, DriveReader list_drives)
+                                     const std::string& start_folder, DriveReader list_drives)
     : front_end_{.instance = instance,
                  .drives = lists::DriveMemory({}, start_folder, kWindowsPaths),
                  .list_drives = list_drives

@@ -28,7 +28,7 @@ class Win32WindowSystem final : public WindowSystem {
   // quit runs once the last window has closed, or at EndProgram (the program posts
   // WM_QUIT there). The lists open in start_folder. The drives are the system's (ListDrives)
   // unless another reader is given.
-  Win32WindowSystem(HINSTANCE instance, std::function<void()> quit, std::string start_folder,
+  Win32WindowSystem(HINSTANCE instance, std::function<void()> quit, const std::string& start_folder,
                     DriveReader list_drives = {});
   ~Win32WindowSystem() override;
   Win32WindowSystem(const Win32WindowSystem&) = delete;
