@@ -2,10 +2,11 @@
 # Compares the native CopyFile with `cp` followed by `sync` of the copied file, in the same run,
 # on the same source file, into another folder, as interleaved pairs: each pair times one copy of
 # each back to back and gives one ratio, vantrel / cp + sync, so a disk that changes speed between
-# runs weighs on both sides of a pair. Prints every pair, the median ratio with its spread, and
-# whether the median meets the target (at most 1.1).
+# runs weighs on both sides of a pair, and which goes first alternates. Prints every pair, the
+# median ratio with its spread, and the order-balanced figure the target (at most 1.1) is judged
+# on: the median of the geometric means of each vantrel-first pair and the cp-first pair after it.
 #
-#   bench/copy_vs_cp.sh [SIZE] [PAIRS]     SIZE as for head -c (default 1G), default 5 pairs
+#   bench/copy_vs_cp.sh [SIZE] [PAIRS]     SIZE as for head -c (default 1G), default 6 pairs
 #
 # COPY_BENCH names the copy_bench program (default: the first one found in a build folder);
 # BENCH_DIR the folder to work in (default /var/tmp, which is on disk where /tmp may be memory);
@@ -16,7 +17,7 @@
 set -eu
 
 size=${1:-1G}
-pairs=${2:-5}
+pairs=${2:-6}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 
@@ -85,6 +86,8 @@ echo "size: $size, pairs: $pairs (settle ${BENCH_SETTLE:-1} s before each copy)"
 nl='
 '
 ratios=""
+couples=""
+previous=n/a
 vantrel_times=""
 cp_times=""
 i=1
@@ -101,6 +104,13 @@ while [ "$i" -le "$pairs" ]; do
   r=$(awk -v v="$v" -v c="$c" 'BEGIN { if (c > 0) printf "%.3f", v / c; else print "n/a" }')
   printf 'pair %d: vantrel %s s, cp + sync %s s, ratio %s (%s)\n' "$i" "$v" "$c" "$r" "$order"
   [ "$r" != n/a ] && ratios="$ratios$r$nl"
+  # A cp-first pair and the vantrel-first pair before it make a couple whose geometric mean
+  # cancels whatever going first or second costs on this disk (on some virtual disks the second
+  # of two close 1 GiB writes is several times slower, whichever program makes it).
+  if [ $((i % 2)) -eq 0 ] && [ "$r" != n/a ] && [ "$previous" != n/a ]; then
+    couples="$couples$(awk -v a="$previous" -v b="$r" 'BEGIN { printf "%.3f", sqrt(a * b) }')$nl"
+  fi
+  previous=$r
   vantrel_times="$vantrel_times$v$nl"
   cp_times="$cp_times$c$nl"
   i=$((i + 1))
@@ -127,6 +137,10 @@ if [ -z "$ratios" ]; then
   exit 1
 fi
 printf '%s' "$ratios" | summary | awk '{
-  printf "ratio vantrel / cp+sync, median of %d pairs: %.3f (quartiles %.3f to %.3f, min %.3f, max %.3f)\n", $1, $2, $3, $4, $5, $6
+  printf "ratio vantrel / cp+sync, median of %d pairs: %.3f (quartiles %.3f to %.3f, min %.3f, max %.3f)\n", $1, $2, $3, $4, $5, $6 }'
+# The target is judged on the order-balanced figure where there is a couple to make it.
+[ -n "$couples" ] || couples=$ratios
+printf '%s' "$couples" | summary | awk '{
+  printf "order-balanced ratio, median of %d couples of pairs (one of each order): %.3f (min %.3f, max %.3f)\n", $1, $2, $5, $6
   printf "target <= 1.1: %s\n", ($2 <= 1.1) ? "met" : "missed"
   exit ($2 <= 1.1) ? 0 : 1 }'

@@ -2,8 +2,8 @@
 # Runs every benchmark and prints each figure beside its reference's, measured in the same run on
 # the same machine: "figure | reference | ratio | target met|missed".
 #   bench/run-all.sh           full sizes: folders of 100,000 and 1,000,000 files, a 1 GiB copy
-#                              against cp in 9 pairs, the same onto exFAT and NTFS images through
-#                              their FUSE drivers in 5 pairs, repainting during a 2 GiB copy, start-up
+#                              against cp in 10 pairs, the same onto exFAT and NTFS images through
+#                              their FUSE drivers in 6 pairs, repainting during a 2 GiB copy, start-up
 #                              on X (Xvfb) on two desktops
 #   bench/run-all.sh --smoke   each once on a small size, in a few seconds, so CI keeps them working
 #                              (at these sizes the ratios say little; only failures count)
@@ -27,8 +27,8 @@ if $smoke; then
   stick_image=64M stick_pairs=1
   repaint_mode=--smoke
 else
-  files=100000 huge=1000000 folders=1000 runs=7 starts=15 copy_size=1G copy_pairs=9 repaint_size=2G
-  stick_image=3G stick_pairs=5
+  files=100000 huge=1000000 folders=1000 runs=7 starts=15 copy_size=1G copy_pairs=10 repaint_size=2G
+  stick_image=3G stick_pairs=6
   repaint_mode=
 fi
 
