@@ -105,7 +105,7 @@ std::string ResolvedFileSystemIn(const std::string& path,
     }
     const std::deque<std::string> parts = Components(target);
     rest.insert(rest.begin(), parts.begin(), parts.end());
-    if (target.front() == '/') done = "/";
+    if (target.front() == '/') done.assign(1, '/');  // not = "/": GCC 12 at -O3 warns wrongly
   }
   return FileSystemIn(done, mount_points);
 }
