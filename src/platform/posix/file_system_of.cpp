@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "platform/paths.h"
 #include "platform/posix/mount_table.h"
 
 namespace vantrel::platform::posix {
@@ -89,9 +90,7 @@ std::string ResolvedFileSystemIn(const std::string& path,
       done = ParentOf(done);
       continue;
     }
-    std::string next = done;
-    if (next != "/") next += '/';
-    next += part;
+    const std::string next = PlainJoin(done == "/" ? "" : done, part, kPosixPaths);
     // Everything from a mount point on lies on its file system, or on one mounted deeper.
     if (std::find(mount_points.begin(), mount_points.end(), next) != mount_points.end()) {
       std::string whole = next;
@@ -105,7 +104,7 @@ std::string ResolvedFileSystemIn(const std::string& path,
     }
     const std::deque<std::string> parts = Components(target);
     rest.insert(rest.begin(), parts.begin(), parts.end());
-    if (target.front() == '/') done.assign(1, '/');  // not = "/": GCC 12 at -O3 warns wrongly
+    if (target.front() == '/') done = "/";
   }
   return FileSystemIn(done, mount_points);
 }
