@@ -92,15 +92,26 @@ class GuiWait : public Win32Program {
   UniqueHandle release_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
+// The worker itself watches the main window: it ends only once that window was painted while it
+// ran. Looking after the wait instead would fail whenever the X server's late expose of the new
+// window lands between the wait's end and the look.
 TEST_F(GuiWait, WindowsPaintWhileAWorkerIsBlocked) {
   Probe probe(Form2().hwnd(), [this](UINT message, WPARAM) {
     if (message == WM_PAINT) Release();
   });
   Pump();
   ::InvalidateRect(probe.hwnd(), nullptr, TRUE);
-  ::InvalidateRect(Form2().hwnd(), nullptr, TRUE);
-  EXPECT_TRUE(RunUntilReleased());
-  EXPECT_FALSE(::GetUpdateRect(Form2().hwnd(), nullptr, FALSE));
+  const HWND form2 = Form2().hwnd();
+  ::InvalidateRect(form2, nullptr, TRUE);
+  bool form2_painted = false;
+  const HANDLE release = release_.get();
+  EXPECT_TRUE(windows().off_thread().Run([&form2_painted, release, form2] {
+    const auto until = Clock::now() + 5s;
+    if (::WaitForSingleObject(release, 5000) != WAIT_OBJECT_0) return;
+    while (::GetUpdateRect(form2, nullptr, FALSE) && Clock::now() < until) ::Sleep(1);
+    form2_painted = !::GetUpdateRect(form2, nullptr, FALSE);
+  }));
+  EXPECT_TRUE(form2_painted);
 }
 
 // Keys and clicks that came before a message the wait must handle stay queued, in order, and
