@@ -4,9 +4,9 @@
 #include <exception>
 #include <mutex>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <utility>
+
+#include "platform/detached_thread.h"
 
 namespace vantrel::platform {
 namespace {
@@ -129,20 +129,16 @@ std::size_t ThreadedOffThread::abandoned() const {
 }
 
 bool ThreadedOffThread::Start(const std::shared_ptr<Job>& job, std::function<void()> body) {
-  try {
-    std::thread([job, body = std::move(body)] {
-      std::exception_ptr thrown;
-      try {
-        body();
-      } catch (...) {
-        thrown = std::current_exception();
-      }
-      job->Finish(std::move(thrown));
-    }).detach();
-    return true;
-  } catch (const std::system_error&) {
-    return false;  // no thread to be had: the call fails like any other
-  }
+  // With no thread to be had, the call fails like any other.
+  return StartDetachedThread([job, body = std::move(body)] {
+    std::exception_ptr thrown;
+    try {
+      body();
+    } catch (...) {
+      thrown = std::current_exception();
+    }
+    job->Finish(std::move(thrown));
+  });
 }
 
 bool ThreadedOffThread::Run(std::function<void()> work) {

@@ -1,9 +1,9 @@
 #include "platform/stuck_places.h"
 
 #include <condition_variable>
-#include <system_error>
-#include <thread>
 #include <utility>
+
+#include "platform/detached_thread.h"
 
 namespace vantrel::platform {
 
@@ -76,16 +76,14 @@ std::vector<bool> LooksWithin(const std::shared_ptr<StuckPlaces>& places,
       const std::lock_guard lock(looks->mutex);
       ++looks->left;
     }
-    try {
-      std::thread([looks, shared_look, i] {
-        try {
-          (*shared_look)(i);
-        } catch (...) {  // a look that failed has still answered
-        }
-        looks->Done(i);
-      }).detach();
-      started[i] = true;
-    } catch (const std::system_error&) {
+    started[i] = StartDetachedThread([looks, shared_look, i] {
+      try {
+        (*shared_look)(i);
+      } catch (...) {  // a look that failed has still answered
+      }
+      looks->Done(i);
+    });
+    if (!started[i]) {
       const std::lock_guard lock(looks->mutex);
       --looks->left;
     }

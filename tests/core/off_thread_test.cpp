@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "about/frm_about.h"
 #include "fileops/file_operations.h"
@@ -140,6 +141,29 @@ TEST_F(OffThreadTest, APlaceWhoseMountTableCouldNotBeReadIsCountedLikeAnyOther) 
   EXPECT_FALSE(started) << "a retry on an unknown place started another stuck worker";
   gate.Open();
   EXPECT_TRUE(AbandonedEnd(off_thread));
+}
+
+// Workers that end before their starter has let go of them, one after another while the
+// processors are busy: every wait comes back, and every worker ran its own work. Threads detached
+// once they ran had their start records wiped by the exit of the one before (on Windows, where
+// this hung or crashed within a few hundred starts).
+TEST_F(OffThreadTest, ManyShortWaitsInARowOnBusyProcessorsAllComeBack) {
+  std::atomic<bool> stop = false;
+  std::vector<std::thread> busy;
+  for (int spinner = 0; spinner < 2; ++spinner) {
+    busy.emplace_back([&stop] {
+      while (!stop) {
+      }
+    });
+  }
+  int ran = 0;
+  for (int wait = 0; wait < 1000; ++wait) {
+    const int expected = ran;
+    if (!off_thread.Run([&ran, expected] { ran = expected + 1; })) break;
+  }
+  stop = true;
+  for (std::thread& spinner : busy) spinner.join();
+  EXPECT_EQ(ran, 1000);
 }
 
 TEST_F(OffThreadTest, AWaitStartedDuringAnotherIsRefusedAndTheOuterEndsOnTime) {

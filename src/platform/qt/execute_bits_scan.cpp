@@ -4,11 +4,11 @@
 #include <atomic>
 #include <mutex>
 #include <span>
-#include <system_error>
 #include <thread>
 #include <utility>
 
 #include "lists/listing.h"
+#include "platform/detached_thread.h"
 #include "platform/folder_reader.h"
 
 namespace vantrel::platform::qt {
@@ -84,9 +84,8 @@ ExecuteBitsScan::ExecuteBitsScan(std::string folder, lists::SharedSnapshot snaps
   const unsigned threads = Threads();
   work_->working = threads;
   unsigned started = 0;
-  try {
-    for (; started < threads; ++started) std::thread([work = work_] { work->Run(); }).detach();
-  } catch (const std::system_error&) {
+  while (started < threads && StartDetachedThread([work = work_] { work->Run(); })) ++started;
+  if (started < threads) {
     // Fewer threads than planned (none at worst, and then no marks come): those started do it all.
     work_->working -= threads - started;
     if (started == 0) work_->receiver = nullptr;
