@@ -22,9 +22,9 @@ void* RunBody(void* body) noexcept {
 // next thread started: under load, a start of ours hung or crashed within a few thousand. A
 // thread created detached frees its own record before it goes, and nobody else touches it.
 bool StartDetachedThread(std::function<void()> body) {
+  auto owned = std::make_unique<std::function<void()>>(std::move(body));
   pthread_attr_t attributes;
   if (::pthread_attr_init(&attributes) != 0) return false;
-  auto owned = std::make_unique<std::function<void()>>(std::move(body));
   pthread_t thread;
   const bool started = ::pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED) == 0 &&
                        ::pthread_create(&thread, &attributes, &RunBody, owned.get()) == 0;
